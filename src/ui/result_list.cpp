@@ -1,0 +1,140 @@
+#include "ui/result_list.h"
+
+#include <algorithm>
+#include <string>
+
+#include "text/text_ops.h"
+
+namespace lanyi {
+
+namespace {
+
+bool valid_column(int column) { return column >= 0 && column < kColumnCount; }
+
+const GbkText& title_of(int column) {
+    static const GbkText titles[kColumnCount] = {
+        gbk("序"),   gbk("ID"),   gbk("公司名"), gbk("联系人"), gbk("手机"),
+        gbk("电话"), gbk("传真"), gbk("邮箱"),   gbk("QQ"),     gbk("地址"),
+    };
+    return titles[column];
+}
+
+}  // namespace
+
+int ResultList::row_count() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(rows_.size());
+}
+
+int ResultList::append_row() {
+    std::lock_guard lock(mutex_);
+    rows_.push_back(Row{next_key_++, {}});
+    touch();
+    return static_cast<int>(rows_.size()) - 1;
+}
+
+int ResultList::append_company(const GbkText& id, const GbkText& name) {
+    std::lock_guard lock(mutex_);
+    Row& row = rows_.emplace_back(Row{next_key_++, {}});
+    const int count = static_cast<int>(rows_.size());
+    row.cells[kColNumber] = int_to_gbk(count);
+    row.cells[kColId] = id;
+    row.cells[kColName] = name;
+    touch();
+    return count;
+}
+
+void ResultList::set_cell(int row, int column, const GbkText& text) {
+    std::lock_guard lock(mutex_);
+    if (row < 0 || row >= static_cast<int>(rows_.size()) || !valid_column(column)) return;
+    rows_[row].cells[column] = text;
+    touch();
+}
+
+GbkText ResultList::get_cell(int row, int column) const {
+    std::lock_guard lock(mutex_);
+    if (row < 0 || row >= static_cast<int>(rows_.size()) || !valid_column(column)) return {};
+    return rows_[row].cells[column];
+}
+
+std::vector<GbkText> ResultList::row_cells(int row) const {
+    std::lock_guard lock(mutex_);
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return {};
+    const Row& r = rows_[row];
+    return std::vector<GbkText>(std::begin(r.cells), std::end(r.cells));
+}
+
+void ResultList::delete_row(int row) {
+    std::lock_guard lock(mutex_);
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    rows_.erase(rows_.begin() + row);
+    touch();
+}
+
+void ResultList::delete_all_rows() {
+    std::lock_guard lock(mutex_);
+    rows_.clear();
+    touch();
+}
+
+GbkText ResultList::column_title(int column) const {
+    return valid_column(column) ? title_of(column) : GbkText();
+}
+
+RowKey ResultList::key_of(int row) const {
+    std::lock_guard lock(mutex_);
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return 0;
+    return rows_[row].key;
+}
+
+int ResultList::index_of_locked(RowKey key) const {
+    auto it = std::lower_bound(rows_.begin(), rows_.end(), key,
+                               [](const Row& r, RowKey k) { return r.key < k; });
+    if (it == rows_.end() || it->key != key) return -1;
+    return static_cast<int>(it - rows_.begin());
+}
+
+int ResultList::index_of(RowKey key) const {
+    std::lock_guard lock(mutex_);
+    return index_of_locked(key);
+}
+
+GbkText ResultList::get_cell(RowKey key, int column) const {
+    std::lock_guard lock(mutex_);
+    const int row = index_of_locked(key);
+    if (row < 0 || !valid_column(column)) return {};
+    return rows_[row].cells[column];
+}
+
+bool ResultList::set_cell(RowKey key, int column, const GbkText& text) {
+    return set_cells(key, column, {text});
+}
+
+bool ResultList::set_cells(RowKey key, int first_column, const std::vector<GbkText>& texts) {
+    std::lock_guard lock(mutex_);
+    const int row = index_of_locked(key);
+    if (row < 0) return false;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const int column = first_column + static_cast<int>(i);
+        if (valid_column(column)) rows_[row].cells[column] = texts[i];
+    }
+    touch();
+    return true;
+}
+
+void ResultList::compact() {
+    std::lock_guard lock(mutex_);
+    std::erase_if(rows_, [](const Row& r) { return gbk_is_blank(r.cells[kColId]); });
+    for (std::size_t j = 0; j < rows_.size(); ++j)
+        rows_[j].cells[kColNumber] = int_to_gbk(static_cast<std::int64_t>(j) + 1);
+    touch();
+}
+
+void ResultList::clear_contacts() {
+    std::lock_guard lock(mutex_);
+    for (Row& r : rows_)
+        for (int c = kColContact; c < kColumnCount; ++c) r.cells[c] = GbkText();
+    touch();
+}
+
+}  // namespace lanyi
