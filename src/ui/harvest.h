@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -55,6 +56,8 @@ struct CompanyIdEntry {
 };
 using CompanyIdTable = std::vector<CompanyIdEntry>;
 
+enum class Phase { CompanySearch, Contacts };
+
 inline constexpr std::int32_t kIdle = 1;     // HarvestState values
 inline constexpr std::int32_t kRunning = 0;
 
@@ -77,6 +80,12 @@ public:
     std::atomic<std::int32_t> completion_guard{0};
 
     ResultList& list() { return window.list(); }
+
+    // Called once on the thread that ends a phase, right after its stop
+    // routine and before anything that follows (the question, the contact
+    // phase, the export). Set before a harvest starts; never changed while one
+    // runs. The headless run takes its summary figures here.
+    std::function<void(Phase)> phase_ended;
 
     SearchInputs inputs() const;
     void set_inputs(SearchInputs inputs);
