@@ -87,6 +87,11 @@ public:
     // runs. The headless run takes its summary figures here.
     std::function<void(Phase)> phase_ended;
 
+    // Held by refresh_status (harvest_control.h) from reading the figures to
+    // the last status write, so the refresh that runs last shows the latest
+    // figures. Nothing else takes it.
+    std::mutex status_mutex;
+
     SearchInputs inputs() const;
     void set_inputs(SearchInputs inputs);
 
