@@ -79,9 +79,11 @@ void HeadlessWindow::double_click_list() {
 }
 
 void HeadlessWindow::request_close() {
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
     if (WindowEvents* e = events()) e->close_requested();
-    std::lock_guard lock(mutex_);
-    closing_ = true;
 }
 
 std::vector<HeadlessWindow::Dialog> HeadlessWindow::dialogs() const {

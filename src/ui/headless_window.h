@@ -60,8 +60,8 @@ public:
     bool click(Button button);     // false, and no event, while the button is disabled
     void tick_timer();             // timer_tick
     void double_click_list();      // list_double_clicked
-    // close_requested, then the window is closing: further questions are
-    // answered No at once.
+    // The window is closing from now on (questions are answered No at once),
+    // then close_requested.
     void request_close();
 
     // --- what a user would have seen ---

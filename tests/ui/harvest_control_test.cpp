@@ -232,6 +232,7 @@ TEST_F(HarvestTest, CloseRequestSetsTheStopFlag) {
 
     EXPECT_TRUE(harvest.jobs.stopped());
     release.set_value();
+    harvest.jobs.join_all();
 }
 
 }  // namespace
