@@ -1,0 +1,57 @@
+// One HTTP transfer on a libcurl easy handle, built from a request record.
+//
+// Owned and used by the network thread alone: it owns the easy handle, the
+// header list, the URL and post data it points libcurl at, and the buffers the
+// response is read into, so dropping it mid-flight touches nobody else.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "fetch/handoff.h"
+
+namespace lanyi {
+
+class CurlTransfer {
+public:
+    // Null when the record cannot become a request (no magic, bad verb,
+    // unusable host or port, or libcurl refuses an option): the fetch fails
+    // and nothing is sent. `share` carries the cookie store.
+    static std::unique_ptr<CurlTransfer> create(const RequestRecord& record, CURLSH* share);
+    ~CurlTransfer();
+    CurlTransfer(const CurlTransfer&) = delete;
+    CurlTransfer& operator=(const CurlTransfer&) = delete;
+
+    CURL* easy() const { return easy_; }
+
+    // The reply record for a finished transfer: the raw header block of the
+    // last response and the body, or the empty buffer when `result` is an error.
+    ByteBuffer reply(CURLcode result) const;
+
+private:
+    CurlTransfer() = default;
+    bool setup(const RequestRecord& record, CURLSH* share);
+
+    static std::size_t on_body(char* data, std::size_t size, std::size_t count, void* self);
+    static std::size_t on_header(char* data, std::size_t size, std::size_t count, void* self);
+
+    CURL* easy_ = nullptr;
+    curl_slist* header_lines_ = nullptr;
+    std::string url_;
+    std::string proxy_;
+    std::string user_name_;
+    std::string password_;
+    std::string post_data_;
+    std::string headers_;  // raw header block of the latest response
+    std::string body_;
+};
+
+// "http://host:port/path" from a fetch URL split the way every fetch splits
+// it; empty when the host or port cannot name a server. Bytes a request line
+// cannot carry (controls, space, bytes of 0x80 and above) are percent-encoded.
+std::string curl_url_for(const GbkText& url);
+
+}  // namespace lanyi
