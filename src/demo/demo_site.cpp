@@ -1,0 +1,241 @@
+#include "demo/demo_site.h"
+
+#include <httplib.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "demo/demo_pages.h"
+#include "demo/demo_random.h"
+#include "demo/demo_routes.h"
+#include "demo/demo_socket.h"
+
+namespace lanyi {
+
+namespace {
+
+constexpr std::size_t kRecentRequests = 256;
+
+// The server library's thread pool, counting each connection it is handed.
+class CountingPool : public httplib::TaskQueue {
+public:
+    CountingPool(std::size_t threads, std::atomic<std::int64_t>& connections)
+        : pool_(threads), connections_(connections) {}
+    void enqueue(std::function<void()> fn) override {
+        connections_.fetch_add(1);
+        pool_.enqueue(std::move(fn));
+    }
+    void shutdown() override { pool_.shutdown(); }
+
+private:
+    httplib::ThreadPool pool_;
+    std::atomic<std::int64_t>& connections_;
+};
+
+// Gives access to the listening socket, to widen its backlog.
+class ListeningServer : public httplib::Server {
+public:
+    int listening_socket() const { return static_cast<int>(svr_sock_.load()); }
+};
+
+std::string hex(std::uint64_t value) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out(16, '0');
+    for (int i = 15; i >= 0; --i, value >>= 4) out[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+    return out;
+}
+
+}  // namespace
+
+DemoFault demo_fault_for(const DemoSiteOptions& options, std::string_view method, std::string_view host,
+                         std::string_view target) {
+    std::uint64_t key = demo_hash(demo_hash(demo_hash(demo_hash(options.seed, "fault"), method), host), target);
+    DemoRandom r(key);
+    const std::pair<double, DemoFault> order[] = {
+        {options.faults.stall, DemoFault::Stall},           {options.faults.reset, DemoFault::Reset},
+        {options.faults.server_error, DemoFault::ServerError}, {options.faults.truncate, DemoFault::Truncate},
+        {options.faults.big_header, DemoFault::BigHeader},  {options.faults.zero_byte, DemoFault::ZeroByte},
+        {options.faults.bad_gbk, DemoFault::BadGbk},
+    };
+    for (const auto& [rate, fault] : order)
+        if (r.unit() < rate) return fault;
+    return DemoFault::None;
+}
+
+// The running server: the library's server object, its listening thread, and
+// what the handlers share (the stop flag and the recent-request log).
+class DemoSite::Server {
+public:
+    explicit Server(DemoSite& site) : site_(site) {}
+
+    bool start(int port);
+    void stop();
+    int port() const { return port_; }
+    std::vector<DemoSeenRequest> recent() const {
+        std::lock_guard lock(mutex_);
+        return {recent_.begin(), recent_.end()};
+    }
+
+private:
+    void handle(const httplib::Request& request, httplib::Response& response);
+    void remember(const httplib::Request& request, const DemoTarget& target);
+    void pause(int milliseconds);
+
+    DemoSite& site_;
+    ListeningServer http_;
+    std::thread listener_;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+
+    mutable std::mutex mutex_;
+    std::condition_variable stopped_;
+    std::deque<DemoSeenRequest> recent_;
+};
+
+bool DemoSite::Server::start(int port) {
+    http_.new_task_queue = [this] {
+        return new CountingPool(static_cast<std::size_t>(std::max(site_.options_.threads, 1)), site_.connections_);
+    };
+    auto handler = [this](const httplib::Request& request, httplib::Response& response) {
+        handle(request, response);
+    };
+    // The library matches the whole path, absolute-form targets included.
+    const std::string everything = R"([\s\S]*)";
+    http_.Get(everything, handler);
+    http_.Post(everything, handler);
+    http_.set_keep_alive_max_count(1000000);
+    http_.set_keep_alive_timeout(2);
+    http_.set_payload_max_length(1 << 20);
+
+    if (port == 0) {
+        port_ = http_.bind_to_any_port("127.0.0.1");
+        if (port_ <= 0) return false;
+    } else {
+        if (!http_.bind_to_port("127.0.0.1", port)) return false;
+        port_ = port;
+    }
+    // Bursts of connections from many workers must not overflow the backlog.
+    ::listen(http_.listening_socket(), SOMAXCONN);
+
+    listener_ = std::thread([this] {
+        // Pool threads inherit this mask: a write to a closed connection must
+        // not end the process.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+        http_.listen_after_bind();
+    });
+    // stop() must not slip in before the server counts as running.
+    for (int i = 0; i < 10000 && !http_.is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+}
+
+void DemoSite::Server::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    stopped_.notify_all();
+    http_.stop();
+    if (listener_.joinable()) listener_.join();
+}
+
+void DemoSite::Server::pause(int milliseconds) {
+    if (milliseconds <= 0) return;
+    std::unique_lock lock(mutex_);
+    stopped_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return stopping_.load(); });
+}
+
+void DemoSite::Server::remember(const httplib::Request& request, const DemoTarget& target) {
+    DemoSeenRequest seen{request.method, target.host, request.target, {}, request.body};
+    for (const auto& [name, value] : request.headers) seen.headers.emplace_back(name, value);
+    std::lock_guard lock(mutex_);
+    recent_.push_back(std::move(seen));
+    if (recent_.size() > kRecentRequests) recent_.pop_front();
+}
+
+void DemoSite::Server::handle(const httplib::Request& request, httplib::Response& response) {
+    site_.requests_.fetch_add(1);
+    DemoTarget target = demo_parse_target(request.target, request.get_header_value("Host"));
+    remember(request, target);
+    const DemoSiteOptions& options = site_.options_;
+    DemoFault fault = demo_fault_for(options, request.method, target.host, request.target);
+    std::uint64_t key = demo_hash(demo_hash(options.seed, target.host), request.target);
+
+    pause(options.latency_ms);
+
+    if (fault == DemoFault::Stall) {
+        wait_for_hangup(find_connection_socket(request.local_port, request.remote_port),
+                        std::chrono::milliseconds(options.stall_ms), stopping_);
+    } else if (fault == DemoFault::Reset) {
+        int socket = find_connection_socket(request.local_port, request.remote_port);
+        if (socket >= 0) {
+            reset_connection(socket);
+            return;
+        }
+    }
+
+    DemoAnswer answer = fault == DemoFault::ServerError ? DemoAnswer{500, demo_error_page()}
+                                                        : demo_answer(site_.directory_, target);
+    response.status = answer.status;
+    response.set_header("Set-Cookie", "lanyi_session=" + hex(key ^ demo_hash(options.seed, target.host)) + "; Path=/");
+
+    std::string& body = answer.body;
+    if (fault == DemoFault::ZeroByte && !body.empty()) {
+        body.insert(key % body.size(), 1, '\0');
+    } else if (fault == DemoFault::BadGbk && !body.empty()) {
+        // 0x80 and 0xFF never start a GBK character; 0x81 at the end of a
+        // run takes the following byte with it.
+        body.insert(key % body.size(), "\x80\xFF\x81");
+    } else if (fault == DemoFault::BigHeader) {
+        std::string padding(120, 'x');
+        for (int i = 0; i < 64; ++i) response.set_header("X-Lanyi-Padding-" + std::to_string(i), padding);
+        response.set_header("Set-Cookie", "lanyi_big_a=" + hex(key) + "; Path=/");
+        response.set_header("Set-Cookie", "lanyi_big_b=" + hex(~key) + "; Path=/");
+    }
+
+    const char* type = "text/html; charset=gbk";
+    if (fault == DemoFault::Truncate) {
+        auto shared = std::make_shared<std::string>(std::move(body));
+        response.set_content_provider(
+            shared->size() + 4096, type, [shared](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                if (offset == 0) sink.write(shared->data(), shared->size() / 2);
+                return false;  // the rest never comes: the connection closes
+            });
+        return;
+    }
+    response.set_content(std::move(body), type);
+}
+
+DemoSite::DemoSite(DemoSiteOptions options)
+    : options_(std::move(options)), directory_(options_.seed, options_.companies) {}
+
+DemoSite::~DemoSite() { stop(); }
+
+bool DemoSite::start() {
+    if (server_) return !stopped_;
+    auto server = std::make_unique<Server>(*this);
+    if (!server->start(options_.port)) return false;
+    port_ = server->port();
+    server_ = std::move(server);
+    return true;
+}
+
+void DemoSite::stop() {
+    if (server_ && !stopped_) server_->stop();
+    stopped_ = true;
+}
+
+std::vector<DemoSeenRequest> DemoSite::recent_requests() const {
+    return server_ ? server_->recent() : std::vector<DemoSeenRequest>{};
+}
+
+}  // namespace lanyi

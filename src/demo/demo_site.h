@@ -1,0 +1,97 @@
+// DemoSite: the demo directory site, an HTTP server on 127.0.0.1 standing in
+// for the real directory (search answers, result pages, company pages).
+//
+// It answers plain requests by their Host header and absolute-form requests
+// ("GET http://host/path HTTP/1.1"), so it also serves as the HTTP proxy for
+// any made-up host name. Faults can be injected at set rates, chosen
+// deterministically from the seed and the request.
+//
+// Threads: start(), stop() and the destructor on one owning thread; the
+// counters and recent_requests() from any thread. Requests are served on the
+// site's own thread pool, sized so that many slow requests run at once.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "demo/demo_directory.h"
+
+namespace lanyi {
+
+// Probabilities from 0 to 1 that a response shows each fault. At most one
+// fault per response, tried in this order.
+struct DemoFaultRates {
+    double stall = 0;         // no answer until the client gives up (or stall_ms)
+    double reset = 0;         // the connection is reset before any answer
+    double server_error = 0;  // HTTP 500 with an error page
+    double truncate = 0;      // Content-Length larger than the bytes sent, then close
+    double big_header = 0;    // about 8 KB of header lines and extra cookies
+    double zero_byte = 0;     // a zero byte inside the body
+    double bad_gbk = 0;       // bytes that are not GBK inside the body
+};
+
+enum class DemoFault { None, Stall, Reset, ServerError, Truncate, BigHeader, ZeroByte, BadGbk };
+
+struct DemoSiteOptions {
+    int port = 0;  // 0: any free port
+    std::uint64_t seed = 1;
+    int companies = 200;
+    int latency_ms = 0;  // added to every response
+    int stall_ms = 120000;
+    int threads = 128;
+    DemoFaultRates faults;
+};
+
+// The fault a request gets: the same for the same seed, method, host and target.
+DemoFault demo_fault_for(const DemoSiteOptions& options, std::string_view method, std::string_view host,
+                         std::string_view target);
+
+struct DemoSeenRequest {
+    std::string method;
+    std::string host;    // lower-case, without port
+    std::string target;  // as sent: origin-form or absolute-form
+    std::vector<std::pair<std::string, std::string>> headers;  // sorted by name, not as sent
+    std::string body;
+};
+
+class DemoSite {
+public:
+    explicit DemoSite(DemoSiteOptions options = {});
+    ~DemoSite();
+    DemoSite(const DemoSite&) = delete;
+    DemoSite& operator=(const DemoSite&) = delete;
+
+    // Binds 127.0.0.1 and starts serving; false when the port cannot be bound.
+    bool start();
+    // Ends stalls and waits, then stops serving and joins every thread. A
+    // stopped site does not start again; its counters and log stay readable.
+    void stop();
+
+    int port() const { return port_; }
+    std::int64_t connections_accepted() const { return connections_.load(); }
+    std::int64_t requests_served() const { return requests_.load(); }
+    // The most recent requests (up to 256), oldest first.
+    std::vector<DemoSeenRequest> recent_requests() const;
+
+    const DemoDirectory& directory() const { return directory_; }
+    const DemoSiteOptions& options() const { return options_; }
+
+private:
+    class Server;
+    friend class Server;
+
+    const DemoSiteOptions options_;
+    const DemoDirectory directory_;
+    std::atomic<std::int64_t> connections_{0};
+    std::atomic<std::int64_t> requests_{0};
+    int port_ = 0;
+    bool stopped_ = false;
+    std::unique_ptr<Server> server_;
+};
+
+}  // namespace lanyi
