@@ -24,7 +24,10 @@ bool is_valid_company_id(const GbkText& id);
 
 // Compacts the list, snapshots the rows' ids and keys into the
 // CompanyIdTable, resets the counters, marks the harvest running and
-// distributes the rows. An empty list: nothing else happens.
+// distributes the rows. An empty list: nothing else happens. The phase ends
+// once every row was handled, skipped rows included: stop, phase_ended
+// (Contacts), then the export offer when "提示导出" is checked. A stopped or
+// replaced phase has no such end.
 void start_contact_collection(Harvest& harvest);
 
 // The job for 1-based row number a of the given table (or of the harvest's

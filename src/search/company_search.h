@@ -32,7 +32,9 @@ GbkText result_page_url(const SiteConfig& site, const GbkText& keyword, const Gb
 void start_company_search(Harvest& harvest);
 
 // The first query: totals into the counters, then the result pages to the
-// workers, or "没有采集结果" and the end of the harvest when there is none.
+// workers; or, when the search found nothing, the end of the harvest,
+// phase_ended(CompanySearch) and the message "没有采集结果". A harvest stopped
+// while the query was out stays stopped and distributes nothing.
 void run_company_search(Harvest& harvest);
 
 }  // namespace lanyi

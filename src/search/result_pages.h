@@ -2,7 +2,9 @@
 //
 // result_page_job and harvest_company_blocks run on the phase's workers; the
 // end of the phase runs once, on the worker that finishes the last page, and
-// from there starts (or offers to start) the contact phase.
+// from there starts (or offers to start) the contact phase. A phase that was
+// stopped, or replaced by a newer one, has no end-of-phase handling, even when
+// its last page was already in hand at the Stop.
 #pragma once
 
 #include <cstdint>
