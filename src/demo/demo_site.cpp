@@ -164,6 +164,13 @@ void DemoSite::Server::remember(const httplib::Request& request, const DemoTarge
 
 void DemoSite::Server::handle(const httplib::Request& request, httplib::Response& response) {
     site_.requests_.fetch_add(1);
+    std::int64_t now = site_.in_flight_.fetch_add(1) + 1;
+    for (std::int64_t peak = site_.peak_.load(); now > peak && !site_.peak_.compare_exchange_weak(peak, now);) {
+    }
+    struct Leave {
+        std::atomic<std::int64_t>& count;
+        ~Leave() { count.fetch_sub(1); }
+    } leave{site_.in_flight_};
     DemoTarget target = demo_parse_target(request.target, request.get_header_value("Host"));
     remember(request, target);
     const DemoSiteOptions& options = site_.options_;

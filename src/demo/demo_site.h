@@ -75,6 +75,8 @@ public:
     int port() const { return port_; }
     std::int64_t connections_accepted() const { return connections_.load(); }
     std::int64_t requests_served() const { return requests_.load(); }
+    // The most requests that were being answered at one moment.
+    std::int64_t peak_concurrent_requests() const { return peak_.load(); }
     // The most recent requests (up to 256), oldest first.
     std::vector<DemoSeenRequest> recent_requests() const;
 
@@ -89,6 +91,8 @@ private:
     const DemoDirectory directory_;
     std::atomic<std::int64_t> connections_{0};
     std::atomic<std::int64_t> requests_{0};
+    std::atomic<std::int64_t> in_flight_{0};
+    std::atomic<std::int64_t> peak_{0};
     int port_ = 0;
     bool stopped_ = false;
     std::unique_ptr<Server> server_;
