@@ -33,7 +33,7 @@ QPixmap draw_icon(int size) {
     QPen rim(QColor(0xf2, 0xb1, 0x34), size >= 32 ? 5.5 : 7);
     rim.setCapStyle(Qt::RoundCap);
     p.setPen(rim);
-    p.setBrush(QColor(255, 255, 255, 90));
+    p.setBrush(QColor(0xe6, 0xf6, 0xf5, 215));
     p.drawEllipse(QPointF(42, 40), 10, 10);
     p.drawLine(QPointF(49.5, 47.5), QPointF(56, 54));
     return pixmap;

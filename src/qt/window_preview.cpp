@@ -39,7 +39,7 @@ const SampleRow kRows[] = {
      "中山市小榄镇"},
 };
 
-const char* kStatus[lanyi::kStatusParts] = {" 关键字:五金", "过滤字:", "地址:广东省:广州市",
+const char* kStatus[lanyi::kStatusParts] = {" 关键字:五金", "过滤字:", "地址:广东省",
                                             "共12页",      "共356条", "第120条",
                                             "过滤3条",     "有效117条", "状态:已开始",
                                             "12.37秒"};
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     for (int part = 0; part < lanyi::kStatusParts; ++part)
         window.set_status_part(part, lanyi::gbk(kStatus[part]));
     window.set_edit_text(lanyi::EditBox::Keyword, lanyi::gbk("五金"));
-    window.set_edit_text(lanyi::EditBox::Region, lanyi::gbk("广东省:广州市"));
+    window.set_edit_text(lanyi::EditBox::Region, lanyi::gbk("广东省"));
     window.set_button_enabled(lanyi::Button::StartCompanies, false);
     window.set_button_enabled(lanyi::Button::StartContacts, false);
     window.show();
