@@ -109,6 +109,9 @@ bool DemoSite::Server::start(int port) {
     const std::string everything = R"([\s\S]*)";
     http_.Get(everything, handler);
     http_.Post(everything, handler);
+    // Headers and body go out in separate writes; without this each answer
+    // waits for the client's delayed acknowledgement.
+    http_.set_tcp_nodelay(true);
     http_.set_keep_alive_max_count(1000000);
     http_.set_keep_alive_timeout(2);
     http_.set_payload_max_length(1 << 20);

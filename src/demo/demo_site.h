@@ -69,7 +69,9 @@ public:
     // Binds 127.0.0.1 and starts serving; false when the port cannot be bound.
     bool start();
     // Ends stalls and waits, then stops serving and joins every thread. A
-    // stopped site does not start again; its counters and log stay readable.
+    // client's idle kept-alive connection holds this up for up to two seconds,
+    // so close clients (abort or destroy a fetcher) first. A stopped site does
+    // not start again; its counters and log stay readable.
     void stop();
 
     int port() const { return port_; }
