@@ -71,21 +71,25 @@ std::vector<CsvRow> parse_csv(const std::string& text) {
 
 }  // namespace
 
+bool read_export(const std::string& path, std::vector<CsvRow>& data_rows) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    auto rows = parse_csv(gbk_to_utf8(GbkText(bytes)));
+    EXPECT_FALSE(rows.empty());
+    if (rows.empty()) return true;
+    EXPECT_EQ(rows.front(),
+              (CsvRow{"序", "ID", "公司名", "联系人", "手机", "电话", "传真", "邮箱", "QQ", "地址"}));
+    data_rows.assign(rows.begin() + 1, rows.end());
+    return true;
+}
+
 HeadlessOutcome run_and_read(const CommandLine& cmd) {
     HeadlessOutcome outcome;
     std::ostringstream out;
     outcome.status = run_headless(cmd, out, nullptr);
     outcome.out = out.str();
-    std::ifstream file(cmd.out, std::ios::binary);
-    if (!file) return outcome;
-    outcome.file_written = true;
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    auto rows = parse_csv(gbk_to_utf8(GbkText(bytes)));
-    EXPECT_FALSE(rows.empty());
-    if (rows.empty()) return outcome;
-    EXPECT_EQ(rows.front(),
-              (CsvRow{"序", "ID", "公司名", "联系人", "手机", "电话", "传真", "邮箱", "QQ", "地址"}));
-    outcome.csv.assign(rows.begin() + 1, rows.end());
+    outcome.file_written = read_export(cmd.out, outcome.csv);
     return outcome;
 }
 

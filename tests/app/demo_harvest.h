@@ -36,6 +36,9 @@ private:
 CommandLine headless_command(const DemoSite& site, const std::string& keyword,
                              const std::string& region, const std::string& out);
 HeadlessOutcome run_and_read(const CommandLine& cmd);
+// The data rows of an exported file (its header checked); false when there is
+// no such file.
+bool read_export(const std::string& path, std::vector<CsvRow>& rows);
 
 // What the CSV should hold: the companies the demo finds, less those whose
 // name holds the filter word and those missing a required field; with cells
