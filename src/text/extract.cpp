@@ -41,20 +41,22 @@ GbkText url_encode(const GbkText& text, bool pass_through, bool as_utf8) {
         utf8 = gbk_to_utf8(text);
         bytes = utf8;
     }
-    std::string out;
-    out.reserve(bytes.size() * 3);
+    std::string out(bytes.size() * 3, '\0');
+    char* end = out.data();
     for (char c : bytes) {
         auto b = static_cast<unsigned char>(c);
         bool plain = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
                      b == '-' || b == '.';
         if (pass_through && plain) {
-            out.push_back(c);
+            *end++ = c;
         } else {
-            out.push_back('%');
-            out.push_back(kHex[b >> 4]);
-            out.push_back(kHex[b & 0x0F]);
+            end[0] = '%';
+            end[1] = kHex[b >> 4];
+            end[2] = kHex[b & 0x0F];
+            end += 3;
         }
     }
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return GbkText(std::move(out));
 }
 
