@@ -41,11 +41,17 @@ std::vector<GbkText> gbk_split(const GbkText& text, const GbkText& delimiter = G
 GbkText gbk_upper(const GbkText& text);
 GbkText gbk_lower(const GbkText& text);
 
+// The leading decimal number after full-width forms are folded to ASCII;
+// 0 when there is none. No hex, "inf" or "nan"; a comma ends the number.
 double gbk_to_number(const GbkText& text);
+// Truncates toward zero; values beyond the int range clamp to it, NaN gives 0.
 int real_to_int(double value);
 GbkText int_to_gbk(std::int64_t value);
+// "%.13g" in the C locale, whatever the process locale is.
 GbkText real_to_gbk(double value);
+// Upper-case hex without leading zeros; negatives as 32-bit two's complement.
 GbkText byte_to_hex(int value);
+// The low 8 bits of value as a one-byte text; byte 0 gives the empty text.
 GbkText gbk_from_byte(int value);
 
 GbkText bytes_to_gbk(const ByteBuffer& buffer);
