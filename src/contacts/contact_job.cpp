@@ -16,40 +16,17 @@ namespace lanyi {
 namespace {
 
 constexpr std::size_t kMaxLabelBytes = 63;
-constexpr int kSnapshotAttempts = 8;
 
 bool is_label_byte(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
 }
 
-// One pass over the rows: ids (blank ones as empty) and keys, in row order.
-// Keys only grow along the list, so a row met twice because a deletion moved
-// the indices is taken once.
-std::shared_ptr<CompanyIdTable> read_rows(const ResultList& list) {
-    auto table = std::make_shared<CompanyIdTable>(1);  // entry 0 unused
-    const int n = list.row_count();
-    RowKey last = 0;
-    for (int i = 0; i < n; ++i) {
-        const RowKey key = list.key_of(i);
-        if (key == 0) break;
-        if (key <= last) continue;
-        const GbkText id = list.get_cell(key, kColId);
-        table->push_back({gbk_is_blank(id) ? GbkText() : id, key});
-        last = key;
-    }
-    return table;
-}
-
-// The rows as they stood at one moment: a pass during which the list did not
-// change. Late workers of a stopped phase may still be writing; after a few
-// attempts the last pass is taken as it is.
+// The rows' ids (blank ones as empty) and keys as the list stood at one
+// moment, by 1-based row number; entry 0 unused.
 std::shared_ptr<CompanyIdTable> snapshot_rows(const ResultList& list) {
-    std::shared_ptr<CompanyIdTable> table;
-    for (int attempt = 0; attempt < kSnapshotAttempts; ++attempt) {
-        const auto version = list.version();
-        table = read_rows(list);
-        if (list.version() == version) break;
-    }
+    auto table = std::make_shared<CompanyIdTable>(1);
+    for (auto& [key, id] : list.column_with_keys(kColId))
+        table->push_back({gbk_is_blank(id) ? GbkText() : std::move(id), key});
     return table;
 }
 

@@ -122,6 +122,15 @@ bool ResultList::set_cells(RowKey key, int first_column, const std::vector<GbkTe
     return true;
 }
 
+std::vector<std::pair<RowKey, GbkText>> ResultList::column_with_keys(int column) const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::pair<RowKey, GbkText>> cells;
+    if (!valid_column(column)) return cells;
+    cells.reserve(rows_.size());
+    for (const Row& r : rows_) cells.emplace_back(r.key, r.cells[column]);
+    return cells;
+}
+
 void ResultList::compact() {
     std::lock_guard lock(mutex_);
     std::erase_if(rows_, [](const Row& r) { return gbk_is_blank(r.cells[kColId]); });

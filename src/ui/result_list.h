@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "text/gbk_text.h"
@@ -57,6 +58,10 @@ public:
     bool set_cell(RowKey key, int column, const GbkText& text);  // false when the row is gone
     // Writes several columns of one row in one step; false when the row is gone.
     bool set_cells(RowKey key, int first_column, const std::vector<GbkText>& texts);
+
+    // One column of every row with the row's key, read under one lock: the
+    // list as it stood at one moment.
+    std::vector<std::pair<RowKey, GbkText>> column_with_keys(int column) const;
 
     // Removes rows whose id column is blank, renumbers column 0 from 1. One pass.
     void compact();
