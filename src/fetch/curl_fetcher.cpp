@@ -4,7 +4,9 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -20,6 +22,14 @@ namespace lanyi {
 
 namespace {
 
+using SteadyClock = std::chrono::steady_clock;
+using Deadline = std::optional<SteadyClock::time_point>;
+
+// A transport failure is sent again after these pauses, one per retry.
+constexpr std::chrono::milliseconds kRetryBackoff[] = {std::chrono::milliseconds(50),
+                                                       std::chrono::milliseconds(150)};
+constexpr int kMaxRetries = static_cast<int>(std::size(kRetryBackoff));
+
 // What a caller waits on. Shared between the caller and the network thread;
 // its fields are guarded by the engine's mutex.
 struct Waiter {
@@ -28,15 +38,20 @@ struct Waiter {
     ByteBuffer reply;  // the reply record; empty when the fetch failed
 };
 
+// One request on its way: queued by a caller, or waiting out the back-off
+// before it is sent again.
 struct Job {
     std::uint64_t id = 0;
     ByteBuffer record;
     std::shared_ptr<Waiter> waiter;
+    Deadline deadline;
+    int retries = 0;              // sends so far beyond the first
+    SteadyClock::time_point due;  // for a retry: when to send it
 };
 
 struct Active {
     std::unique_ptr<CurlTransfer> transfer;
-    std::shared_ptr<Waiter> waiter;
+    Job job;  // to send it again
 };
 
 }  // namespace
@@ -54,7 +69,8 @@ public:
 
     // The reply record for one request record, or empty on failure or at the
     // deadline (none when `deadline` is empty).
-    ByteBuffer exchange(ByteBuffer record, std::optional<std::chrono::steady_clock::time_point> deadline);
+    ByteBuffer exchange(ByteBuffer record, Deadline deadline);
+    std::int64_t retried() const { return retried_.load(); }
 
     void set_default_proxy(GbkText proxy);
     GbkText default_proxy() const;
@@ -63,6 +79,9 @@ public:
 private:
     void run();
     void start_jobs(std::vector<Job>& jobs);
+    void start(Job job);
+    void start_due_retries();
+    int poll_milliseconds() const;
     void finish_done_transfers();
     void drop(std::uint64_t id);
     void deliver(const std::shared_ptr<Waiter>& waiter, ByteBuffer reply);
@@ -76,6 +95,7 @@ private:
     GbkText default_proxy_;
 
     std::atomic<bool> aborted_{false};
+    std::atomic<std::int64_t> retried_{0};
     std::atomic<bool> stopping_{false};
     bool running_ = false;
     bool global_init_ = false;
@@ -85,6 +105,7 @@ private:
     CURLSH* share_ = nullptr;
     std::unordered_map<std::uint64_t, Active> active_;
     std::unordered_map<CURL*, std::uint64_t> id_of_;
+    std::vector<Job> retrying_;
 
     std::thread thread_;
 };
@@ -131,15 +152,14 @@ GbkText CurlFetcher::Engine::default_proxy() const {
     return default_proxy_;
 }
 
-ByteBuffer CurlFetcher::Engine::exchange(ByteBuffer record,
-                                         std::optional<std::chrono::steady_clock::time_point> deadline) {
+ByteBuffer CurlFetcher::Engine::exchange(ByteBuffer record, Deadline deadline) {
     auto waiter = std::make_shared<Waiter>();
     std::uint64_t id = 0;
     {
         std::lock_guard lock(mutex_);
         if (aborted_) return {};
         id = next_id_++;
-        incoming_.push_back(Job{id, std::move(record), waiter});
+        incoming_.push_back(Job{id, std::move(record), waiter, deadline, 0, {}});
         waiting_.emplace(id, waiter);
     }
     wake();
@@ -192,27 +212,59 @@ void CurlFetcher::Engine::deliver(const std::shared_ptr<Waiter>& waiter, ByteBuf
 }
 
 void CurlFetcher::Engine::drop(std::uint64_t id) {
+    for (auto it = retrying_.begin(); it != retrying_.end(); ++it) {
+        if (it->id != id) continue;
+        deliver(it->waiter, {});
+        retrying_.erase(it);
+        return;
+    }
     auto found = active_.find(id);
     if (found == active_.end()) return;
     CURL* easy = found->second.transfer->easy();
     curl_multi_remove_handle(multi_, easy);
     id_of_.erase(easy);
-    deliver(found->second.waiter, {});
+    deliver(found->second.job.waiter, {});
     active_.erase(found);
 }
 
+void CurlFetcher::Engine::start(Job job) {
+    std::unique_ptr<CurlTransfer> transfer = CurlTransfer::create(decode_request_record(job.record.view()), share_);
+    if (!transfer || curl_multi_add_handle(multi_, transfer->easy()) != CURLM_OK) {
+        deliver(job.waiter, {});
+        return;
+    }
+    id_of_.emplace(transfer->easy(), job.id);
+    const std::uint64_t id = job.id;
+    active_.emplace(id, Active{std::move(transfer), std::move(job)});
+}
+
 void CurlFetcher::Engine::start_jobs(std::vector<Job>& jobs) {
-    for (Job& job : jobs) {
-        std::unique_ptr<CurlTransfer> transfer =
-            CurlTransfer::create(decode_request_record(job.record.view()), share_);
-        if (!transfer || curl_multi_add_handle(multi_, transfer->easy()) != CURLM_OK) {
-            deliver(job.waiter, {});
+    for (Job& job : jobs) start(std::move(job));
+    jobs.clear();
+}
+
+void CurlFetcher::Engine::start_due_retries() {
+    const auto now = SteadyClock::now();
+    for (std::size_t i = 0; i < retrying_.size();) {
+        if (retrying_[i].due > now) {
+            ++i;
             continue;
         }
-        id_of_.emplace(transfer->easy(), job.id);
-        active_.emplace(job.id, Active{std::move(transfer), std::move(job.waiter)});
+        Job job = std::move(retrying_[i]);
+        retrying_.erase(retrying_.begin() + static_cast<std::ptrdiff_t>(i));
+        retried_.fetch_add(1);
+        start(std::move(job));
     }
-    jobs.clear();
+}
+
+int CurlFetcher::Engine::poll_milliseconds() const {
+    auto wait = std::chrono::milliseconds(1000);
+    const auto now = SteadyClock::now();
+    for (const Job& job : retrying_) {
+        auto until = std::chrono::ceil<std::chrono::milliseconds>(job.due - now);
+        wait = std::clamp(until, std::chrono::milliseconds(0), wait);
+    }
+    return static_cast<int>(wait.count());
 }
 
 void CurlFetcher::Engine::finish_done_transfers() {
@@ -225,8 +277,21 @@ void CurlFetcher::Engine::finish_done_transfers() {
         if (id == id_of_.end()) continue;
         auto found = active_.find(id->second);
         curl_multi_remove_handle(multi_, easy);
-        deliver(found->second.waiter, found->second.transfer->reply(result));
         id_of_.erase(id);
+        Active& active = found->second;
+        Job& job = active.job;
+        if (active.transfer->worth_retrying(result) && job.retries < kMaxRetries && !aborted_) {
+            // Sent again only when the back-off ends before the caller's
+            // deadline; the caller keeps waiting meanwhile.
+            job.due = SteadyClock::now() + kRetryBackoff[job.retries];
+            if (!job.deadline || job.due < *job.deadline) {
+                ++job.retries;
+                retrying_.push_back(std::move(job));
+                active_.erase(found);
+                continue;
+            }
+        }
+        deliver(job.waiter, active.transfer->reply(result));
         active_.erase(found);
     }
 }
@@ -251,17 +316,19 @@ void CurlFetcher::Engine::run() {
             jobs.clear();
             std::vector<std::uint64_t> all;
             for (auto& [id, active] : active_) all.push_back(id);
+            for (const Job& job : retrying_) all.push_back(job.id);
             for (std::uint64_t id : all) drop(id);
         }
         for (std::uint64_t id : cancelled) drop(id);
         cancelled.clear();
         if (stopping_) break;
         start_jobs(jobs);
+        start_due_retries();
 
         int still_running = 0;
         curl_multi_perform(multi_, &still_running);
         finish_done_transfers();
-        curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+        curl_multi_poll(multi_, nullptr, 0, poll_milliseconds(), nullptr);
     }
 }
 
@@ -275,7 +342,7 @@ void CurlFetcher::set_default_proxy(const std::string& host_port) {
 
 void CurlFetcher::abort() { engine_->abort(); }
 
-FetchStats CurlFetcher::stats() const { return FetchStats{requests_.load(), failed_.load()}; }
+FetchStats CurlFetcher::stats() const { return FetchStats{requests_.load(), failed_.load(), engine_->retried()}; }
 
 FetchResult CurlFetcher::fetch(const FetchRequest& request) {
     auto started = std::chrono::steady_clock::now();
@@ -286,7 +353,7 @@ FetchResult CurlFetcher::fetch(const FetchRequest& request) {
         return result;
     }
 
-    std::optional<std::chrono::steady_clock::time_point> deadline;
+    Deadline deadline;
     if (request.timeout_seconds >= 0) {
         int seconds = request.timeout_seconds == 0 ? kDefaultFetchTimeoutSeconds : request.timeout_seconds;
         deadline = started + std::chrono::seconds(seconds);

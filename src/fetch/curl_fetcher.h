@@ -9,6 +9,12 @@
 // drops the transfer; the transfer owns all of its buffers, so nothing of the
 // caller is touched afterwards.
 //
+// A transport failure (connection refused or reset, a body cut short, an
+// empty reply, a send or receive error) is sent again up to twice, after 50
+// and then 150 ms, while the caller keeps waiting; a retry whose back-off
+// would end past the caller's deadline is not made. Time-outs, HTTP error
+// statuses, bad verbs and bodies over kMaxBodyBytes are not retried.
+//
 // Cookies set by any response are kept in one store for the fetcher's
 // lifetime and sent with later requests to the same host. Connections are
 // kept and reused by the multi handle.
@@ -31,6 +37,7 @@ struct FetchStats {
     std::int64_t requests = 0;  // calls of fetch()
     std::int64_t failed = 0;    // calls that gave the empty body: transport error, bad verb,
                                 // time-out, abort, or no network thread
+    std::int64_t retried = 0;   // requests sent again after a transport failure
 };
 
 class CurlFetcher : public PageFetcher {

@@ -66,6 +66,7 @@ bool CurlTransfer::setup(const RequestRecord& record, CURLSH* share) {
     if (!record.has_magic()) return false;
     std::optional<HttpVerb> verb = parse_verb(record.verb);
     if (!verb) return false;
+    verb_ = *verb;
     url_ = curl_url_for(record.url);
     if (url_.empty()) return false;
 
@@ -118,6 +119,9 @@ bool CurlTransfer::setup(const RequestRecord& record, CURLSH* share) {
     set(CURLOPT_WRITEDATA, static_cast<void*>(this));
     set(CURLOPT_HEADERFUNCTION, &CurlTransfer::on_header);
     set(CURLOPT_HEADERDATA, static_cast<void*>(this));
+    // A declared length over the limit fails before any body byte is read;
+    // the write callback stops the others.
+    set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxBodyBytes));
     if (*verb == HttpVerb::Post) {
         set(CURLOPT_POST, 1L);
         set(CURLOPT_POSTFIELDSIZE, static_cast<long>(post_data_.size()));
@@ -129,8 +133,12 @@ bool CurlTransfer::setup(const RequestRecord& record, CURLSH* share) {
 }
 
 std::size_t CurlTransfer::on_body(char* data, std::size_t size, std::size_t count, void* self) {
-    static_cast<CurlTransfer*>(self)->body_.append(data, size * count);
-    return size * count;
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    const std::size_t bytes = size * count;
+    // Returning less than was handed over aborts the transfer at once.
+    if (bytes > kMaxBodyBytes - transfer->body_.size()) return 0;
+    transfer->body_.append(data, bytes);
+    return bytes;
 }
 
 std::size_t CurlTransfer::on_header(char* data, std::size_t size, std::size_t count, void* self) {
@@ -139,8 +147,23 @@ std::size_t CurlTransfer::on_header(char* data, std::size_t size, std::size_t co
     // Each response (a redirect, an interim 100, the final one) starts with
     // its status line; only the last block is kept.
     if (line.substr(0, 5) == "HTTP/") transfer->headers_.clear();
+    if (line.size() > kMaxHeaderBytes - transfer->headers_.size()) return 0;
     transfer->headers_.append(line);
     return size * count;
+}
+
+bool CurlTransfer::worth_retrying(CURLcode result) const {
+    switch (result) {
+    case CURLE_COULDNT_CONNECT:
+        return true;
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+        return verb_ == HttpVerb::Get;
+    default:
+        return false;
+    }
 }
 
 ByteBuffer CurlTransfer::reply(CURLcode result) const {

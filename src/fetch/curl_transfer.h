@@ -12,8 +12,17 @@
 #include <string>
 
 #include "fetch/handoff.h"
+#include "fetch/request_headers.h"
 
 namespace lanyi {
+
+// A response body past this many bytes ends the transfer with the empty
+// body; a directory page is well under 1 MB, and 50 workers holding
+// unbounded bodies could exhaust memory.
+inline constexpr std::size_t kMaxBodyBytes = std::size_t{32} << 20;
+// Likewise for the header block of one response (below libcurl's own
+// limit, which would end the transfer as a receive error and so be retried).
+inline constexpr std::size_t kMaxHeaderBytes = std::size_t{256} << 10;
 
 class CurlTransfer {
 public:
@@ -27,6 +36,12 @@ public:
 
     CURL* easy() const { return easy_; }
 
+    // Whether a transfer that ended with `result` failed on the way (refused,
+    // reset, cut short, an empty reply, a send or receive error) so that the
+    // same request may well succeed when sent again. A POST is only sent
+    // again when it never reached the server.
+    bool worth_retrying(CURLcode result) const;
+
     // The reply record for a finished transfer: the raw header block of the
     // last response and the body, or the empty buffer when `result` is an error.
     ByteBuffer reply(CURLcode result) const;
@@ -38,6 +53,7 @@ private:
     static std::size_t on_body(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t on_header(char* data, std::size_t size, std::size_t count, void* self);
 
+    HttpVerb verb_ = HttpVerb::Get;
     CURL* easy_ = nullptr;
     curl_slist* header_lines_ = nullptr;
     std::string url_;
