@@ -135,9 +135,18 @@ std::string demo_search_answer(const DemoDirectory& directory, const GbkText& ke
     return demo_first_answer(directory, keyword, region, 1);
 }
 
-std::string demo_company_page(const DemoCompanyPage& page) {
+namespace {
+
+// The page, and where each field's lines end (contact, mobile, telephone,
+// fax, e-mail, QQ, address; a missing field ends where the one before it does).
+std::string render_company_page(const DemoCompanyPage& page, std::size_t* field_ends) {
     const Pieces& s = pieces();
     std::string out;
+    std::size_t field = 0;
+    auto field_done = [&] {
+        if (field_ends) field_ends[field] = out.size();
+        ++field;
+    };
     add_head(out, s.company_title);
     out += s.card_open;
 
@@ -152,6 +161,7 @@ std::string demo_company_page(const DemoCompanyPage& page) {
         out += page.contact.text.view();
         out += "</li>\n";
     }
+    field_done();
 
     auto number = [&](const ShownField& field, const std::string& label) {
         if (field.form == FieldForm::Primary) {
@@ -169,6 +179,7 @@ std::string demo_company_page(const DemoCompanyPage& page) {
             out += "</li>";
             out += s.number_note;
         }
+        field_done();
     };
     number(page.mobile, s.mobile);
     number(page.telephone, s.telephone);
@@ -179,6 +190,7 @@ std::string demo_company_page(const DemoCompanyPage& page) {
         out += page.email.text.view();
         out += "</li>\n";
     }
+    field_done();
 
     if (page.qq.form == FieldForm::Primary) {
         out += s.chat_label;
@@ -193,17 +205,76 @@ std::string demo_company_page(const DemoCompanyPage& page) {
         out += page.qq.text.view();
         out += s.chat_fallback_tail;
     }
+    field_done();
 
     if (page.address.form != FieldForm::Missing) {
         out += page.address.form == FieldForm::Primary ? s.address_primary : s.address_fallback;
         out += page.address.text.view();
         out += "</li>\n";
     }
+    field_done();
 
     out += s.card_close;
     out += s.footer;
     out += s.tail;
     return out;
+}
+
+}  // namespace
+
+std::string demo_company_page(const DemoCompanyPage& page) { return render_company_page(page, nullptr); }
+
+DemoCompanyPage demo_company_page_before(const DemoCompanyPage& page, std::size_t kept) {
+    std::size_t ends[7] = {};
+    render_company_page(page, ends);
+    DemoCompanyPage cut = page;
+    ShownField* fields[] = {&cut.contact, &cut.mobile, &cut.telephone, &cut.fax,
+                            &cut.email,   &cut.qq,     &cut.address};
+    for (int i = 0; i < 7; ++i)
+        if (ends[i] > kept) *fields[i] = ShownField{};
+    return cut;
+}
+
+std::vector<DemoCompany> demo_page_companies_before(const DemoDirectory& directory, const GbkText& keyword,
+                                                    const GbkText& region, int p, std::size_t first_kept,
+                                                    std::size_t second_kept) {
+    const std::vector<DemoCompany> companies = directory.page(keyword, region, p);
+    const std::string first = demo_first_answer(directory, keyword, region, p);
+    const std::string second = demo_second_answer(directory, keyword, region, p);
+    // A block is whole when the line it stands on is; the first answer's
+    // blocks also need the marker that closes their fragment.
+    auto line_within = [](const std::string& text, std::size_t at, std::size_t kept) {
+        std::size_t end = text.find('\n', at);
+        return at != std::string::npos && end != std::string::npos && end < kept;
+    };
+    const bool fragment_whole = line_within(first, first.find(pieces().fragment_close), first_kept);
+    std::vector<DemoCompany> kept;
+    for (std::size_t i = 0; i < companies.size(); ++i) {
+        const bool in_first = i < static_cast<std::size_t>(DemoDirectory::kInFirstAnswer);
+        const std::string& text = in_first ? first : second;
+        const std::size_t at = text.find(pieces().block_open + companies[i].id.str() + '"');
+        if (in_first ? fragment_whole && line_within(first, at, first_kept) : line_within(second, at, second_kept))
+            kept.push_back(companies[i]);
+    }
+    return kept;
+}
+
+std::size_t demo_damage_offset(std::uint64_t key, std::string_view body) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < body.size(); ++i)
+        if (i == 0 || (body[i - 1] == '\n' && body[i] == '<')) starts.push_back(i);
+    return starts.empty() ? body.size() : starts[key % starts.size()];
+}
+
+std::string demo_damaged_body(DemoFault fault, std::uint64_t key, std::string body) {
+    if (fault == DemoFault::ZeroByte) {
+        body.insert(demo_damage_offset(key, body), 1, '\0');
+    } else if (fault == DemoFault::BadGbk) {
+        // 0x80 and 0xFF never start a GBK character; 0x81 takes the "<"
+        // after it along as its second byte.
+        body.insert(demo_damage_offset(key, body), "\x80\xFF\x81");
+    }
+    return body;
 }
 
 std::string demo_not_found_page() { return pieces().not_found; }

@@ -10,6 +10,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 
 #include "demo/demo_pages.h"
 #include "demo/demo_random.h"
@@ -51,17 +52,43 @@ std::string hex(std::uint64_t value) {
     return out;
 }
 
+// The path and query of a target in either form, so that a request reaches
+// the same fault and key through the proxy as directly.
+std::string origin_form(std::string_view target) {
+    DemoTarget parsed = demo_parse_target(target, "");
+    return parsed.query.empty() && target.find('?') == std::string_view::npos ? parsed.path
+                                                                               : parsed.path + "?" + parsed.query;
+}
+
+std::string lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 }  // namespace
+
+std::uint64_t demo_request_key(const DemoSiteOptions& options, std::string_view host, std::string_view target) {
+    return demo_hash(demo_hash(options.seed, lower(host)), origin_form(target));
+}
+
+DemoFault demo_fault_on_attempt(const DemoSiteOptions& options, std::string_view method, std::string_view host,
+                                std::string_view target, int attempt) {
+    if (options.fault_attempts > 0 && attempt > options.fault_attempts) return DemoFault::None;
+    return demo_fault_for(options, method, host, target);
+}
 
 DemoFault demo_fault_for(const DemoSiteOptions& options, std::string_view method, std::string_view host,
                          std::string_view target) {
-    std::uint64_t key = demo_hash(demo_hash(demo_hash(demo_hash(options.seed, "fault"), method), host), target);
+    std::uint64_t key =
+        demo_hash(demo_hash(demo_hash(demo_hash(options.seed, "fault"), method), lower(host)), origin_form(target));
     DemoRandom r(key);
     const std::pair<double, DemoFault> order[] = {
         {options.faults.stall, DemoFault::Stall},           {options.faults.reset, DemoFault::Reset},
         {options.faults.server_error, DemoFault::ServerError}, {options.faults.truncate, DemoFault::Truncate},
         {options.faults.big_header, DemoFault::BigHeader},  {options.faults.zero_byte, DemoFault::ZeroByte},
-        {options.faults.bad_gbk, DemoFault::BadGbk},
+        {options.faults.bad_gbk, DemoFault::BadGbk},        {options.faults.huge_body, DemoFault::HugeBody},
     };
     for (const auto& [rate, fault] : order)
         if (r.unit() < rate) return fault;
@@ -86,6 +113,7 @@ private:
     void handle(const httplib::Request& request, httplib::Response& response);
     void remember(const httplib::Request& request, const DemoTarget& target);
     void pause(int milliseconds);
+    int next_attempt(const std::string& request_id);
 
     DemoSite& site_;
     ListeningServer http_;
@@ -96,7 +124,14 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable stopped_;
     std::deque<DemoSeenRequest> recent_;
+    // Attempts so far of each request that drew a fault.
+    std::unordered_map<std::string, int> attempts_;
 };
+
+int DemoSite::Server::next_attempt(const std::string& request_id) {
+    std::lock_guard lock(mutex_);
+    return ++attempts_[request_id];
+}
 
 bool DemoSite::Server::start(int port) {
     http_.new_task_queue = [this] {
@@ -178,7 +213,11 @@ void DemoSite::Server::handle(const httplib::Request& request, httplib::Response
     remember(request, target);
     const DemoSiteOptions& options = site_.options_;
     DemoFault fault = demo_fault_for(options, request.method, target.host, request.target);
-    std::uint64_t key = demo_hash(demo_hash(options.seed, target.host), request.target);
+    if (fault != DemoFault::None && options.fault_attempts > 0) {
+        std::string id = request.method + ' ' + target.host + ' ' + origin_form(request.target);
+        fault = demo_fault_on_attempt(options, request.method, target.host, request.target, next_attempt(id));
+    }
+    std::uint64_t key = demo_request_key(options, target.host, request.target);
 
     pause(options.latency_ms);
 
@@ -198,14 +237,8 @@ void DemoSite::Server::handle(const httplib::Request& request, httplib::Response
     response.status = answer.status;
     response.set_header("Set-Cookie", "lanyi_session=" + hex(key ^ demo_hash(options.seed, target.host)) + "; Path=/");
 
-    std::string& body = answer.body;
-    if (fault == DemoFault::ZeroByte && !body.empty()) {
-        body.insert(key % body.size(), 1, '\0');
-    } else if (fault == DemoFault::BadGbk && !body.empty()) {
-        // 0x80 and 0xFF never start a GBK character; 0x81 at the end of a
-        // run takes the following byte with it.
-        body.insert(key % body.size(), "\x80\xFF\x81");
-    } else if (fault == DemoFault::BigHeader) {
+    std::string body = demo_damaged_body(fault, key, std::move(answer.body));
+    if (fault == DemoFault::BigHeader) {
         std::string padding(120, 'x');
         for (int i = 0; i < 64; ++i) response.set_header("X-Lanyi-Padding-" + std::to_string(i), padding);
         response.set_header("Set-Cookie", "lanyi_big_a=" + hex(key) + "; Path=/");
@@ -213,6 +246,25 @@ void DemoSite::Server::handle(const httplib::Request& request, httplib::Response
     }
 
     const char* type = "text/html; charset=gbk";
+    if (fault == DemoFault::HugeBody) {
+        // Chunked, with no length declared, one reused block at a time.
+        const std::int64_t total = std::max<std::int64_t>(options.huge_body_bytes, 0);
+        auto block = std::make_shared<std::string>(64 * 1024, 'x');
+        response.set_chunked_content_provider(
+            type, [this, block, total, sent = std::int64_t{0}](std::size_t, httplib::DataSink& sink) mutable {
+                if (stopping_.load()) return false;
+                if (sent >= total) {
+                    sink.done();
+                    return true;
+                }
+                auto n = static_cast<std::size_t>(std::min<std::int64_t>(total - sent, block->size()));
+                if (!sink.write(block->data(), n)) return false;
+                sent += static_cast<std::int64_t>(n);
+                site_.huge_bytes_sent_.fetch_add(static_cast<std::int64_t>(n));
+                return true;
+            });
+        return;
+    }
     if (fault == DemoFault::Truncate) {
         auto shared = std::make_shared<std::string>(std::move(body));
         response.set_content_provider(

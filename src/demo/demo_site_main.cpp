@@ -59,6 +59,7 @@ int run_demo_site_main(int argc, char** argv) {
         else if (name == "--fault-big-header") rate = &options.faults.big_header;
         else if (name == "--fault-zero-byte") rate = &options.faults.zero_byte;
         else if (name == "--fault-bad-gbk") rate = &options.faults.bad_gbk;
+        else if (name == "--fault-huge-body") rate = &options.faults.huge_body;
 
         bool ok = true;
         if (rate) ok = read_rate(value, *rate);
@@ -70,6 +71,8 @@ int run_demo_site_main(int argc, char** argv) {
             ok = integer(0, DemoDirectory::kMaxCompanies), options.companies = static_cast<int>(number);
         else if (name == "--latency-ms") ok = integer(0, 3600000), options.latency_ms = static_cast<int>(number);
         else if (name == "--stall-ms") ok = integer(0, 3600000), options.stall_ms = static_cast<int>(number);
+        else if (name == "--fault-attempts")
+            ok = integer(0, 1000), options.fault_attempts = static_cast<int>(number);
         else if (name == "--threads") ok = integer(1, 4096), options.threads = static_cast<int>(number);
         else return usage_error("unknown option " + name);
         if (!ok) return usage_error("bad value for " + name + ": " + std::string(value));

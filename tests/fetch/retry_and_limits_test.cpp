@@ -8,6 +8,7 @@
 
 #include <chrono>
 
+#include "demo/demo_site.h"
 #include "fetch/curl_fetcher.h"
 #include "fetch/curl_transfer.h"
 #include "flaky_http_server.h"
@@ -152,6 +153,19 @@ TEST(FetchBodyLimit, BodiesOverTheLimitEndTheFetchEarly) {
             EXPECT_LT(server.body_bytes_sent(), kHundredMegabytes / 2);
         }
     }
+}
+
+TEST(FetchBodyLimit, DemoSiteHundredMegabyteBodyIsAbandoned) {
+    DemoSiteOptions options;
+    options.faults.huge_body = 1;
+    DemoSite site(options);
+    ASSERT_TRUE(site.start());
+    CurlFetcher fetcher;
+    EXPECT_TRUE(fetcher.fetch(get("http://127.0.0.1:" + std::to_string(site.port()) + "/", 60)).body.empty());
+    EXPECT_EQ(fetcher.stats().failed, 1);
+    EXPECT_EQ(fetcher.stats().retried, 0);
+    EXPECT_LT(site.huge_body_bytes_sent(), options.huge_body_bytes / 2);
+    EXPECT_EQ(site.requests_served(), 1);
 }
 
 TEST(FetchBodyLimit, AHeaderBlockOverTheLimitEndsTheFetch) {
