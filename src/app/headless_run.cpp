@@ -107,6 +107,13 @@ int run_headless(const CommandLine& cmd, std::ostream& out, std::FILE* progress)
     printer.print(window, true);
     printer.finish();
 
+    // How much the network cost, before the summary lines.
+    const FetchStats fetched = network.fetcher().stats();
+    const auto print_fetch_line = [&] {
+        out << "fetch: requests=" << fetched.requests << " failed=" << fetched.failed
+            << " retried=" << fetched.retried << "\n";
+    };
+
     static const GbkText no_results = gbk("没有采集结果");
     bool nothing_found = false;
     for (const auto& dialog : window.dialogs()) {
@@ -114,8 +121,12 @@ int run_headless(const CommandLine& cmd, std::ostream& out, std::FILE* progress)
         out << gbk_to_utf8(dialog.text) << "\n";
         nothing_found = nothing_found || dialog.text == no_results;
     }
-    if (nothing_found) return 1;
+    if (nothing_found) {
+        print_fetch_line();
+        return 1;
+    }
 
+    print_fetch_line();
     std::lock_guard lock(summary_mutex);
     const Snapshot s = search_end.value_or(snapshot(harvest.counters));
     out << "search: pages=" << s.pages << " total=" << s.total << " processed=" << s.processed
