@@ -13,19 +13,44 @@ bool is_char_start(std::string_view text, std::size_t walk_start, std::size_t of
     return (offset - run_start) % 2 == 0;
 }
 
+namespace {
+
+// Roughly how often needle byte i turns up in GBK pages; lower is rarer. In
+// Chinese text a given second byte of a character is rarer than a given first
+// byte (about 94 values against 40), the full-width punctuation rows and the
+// markup characters are everywhere.
+int commonness(std::string_view needle, std::size_t i) {
+    const auto b = static_cast<unsigned char>(needle[i]);
+    if (is_lead_byte(b)) {
+        std::size_t run_start = i;
+        while (run_start > 0 && is_lead_byte(static_cast<unsigned char>(needle[run_start - 1]))) --run_start;
+        if ((i - run_start) % 2 == 1) return 1;
+        return b >= 0xA1 && b <= 0xA3 ? 4 : 2;
+    }
+    switch (b) {
+        case '<': case '>': case '"': case '=': case '/': case ' ': case '\n': case '\t':
+            return 5;
+        default:
+            return 3;
+    }
+}
+
+}  // namespace
+
 CharSearcher::CharSearcher(std::string_view text, std::string_view needle, bool ignore_case)
     : text_(text), needle_(needle), ignore_case_(ignore_case) {
     if (!ignore_case_) return;
-    // A non-letter byte can be looked up exactly; prefer a lead-range byte,
-    // which is rarer in markup than punctuation.
+    // A non-letter byte can be looked up exactly with memchr; take the rarest,
+    // so the scan stops at few false candidates.
+    int best = 0;
     for (std::size_t i = 0; i < needle_.size(); ++i) {
         auto b = static_cast<unsigned char>(needle_[i]);
-        if (is_lead_byte(b)) {
+        if (fold_ascii(b) != b || static_cast<unsigned char>(b - 'a') < 26u) continue;  // a letter
+        const int score = commonness(needle_, i);
+        if (anchor_ == kNoMatch || score < best) {
             anchor_ = i;
-            break;
+            best = score;
         }
-        if (anchor_ == kNoMatch && fold_ascii(b) == b && static_cast<unsigned char>(b - 'a') >= 26u)
-            anchor_ = i;
     }
     lower_ = fold_ascii(static_cast<unsigned char>(needle_[0]));
     upper_ = static_cast<unsigned char>(lower_ & ~0x20);
