@@ -252,6 +252,12 @@ void CurlFetcher::Engine::start_due_retries() {
         }
         Job job = std::move(retrying_[i]);
         retrying_.erase(retrying_.begin() + static_cast<std::ptrdiff_t>(i));
+        bool given_up;
+        {
+            std::lock_guard lock(mutex_);
+            given_up = job.waiter->done;
+        }
+        if (given_up) continue;  // the caller's deadline passed during the back-off
         retried_.fetch_add(1);
         start(std::move(job));
     }

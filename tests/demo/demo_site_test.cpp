@@ -259,6 +259,7 @@ TEST(DemoSiteMain, BadOptionsNameTheOptionAndExitTwo) {
     std::vector<std::vector<std::string>> cases = {
         {"--port"}, {"--port", "70000"}, {"--seed", "-1"}, {"--companies", "x"},
         {"--fault-500", "1.5"}, {"--fault-stall", "abc"}, {"--bogus", "1"}, {"--latency-ms", "-5"},
+        {"--fault-huge-body", "-0.1"}, {"--fault-attempts", "-1"}, {"--fault-attempts", "x"},
     };
     for (const auto& args : cases) {
         std::vector<std::string> owned = {"lanyi-harvester", "--demo-site"};
