@@ -115,21 +115,21 @@ void MainWindow::build_top_row() {
     make_label<GridLabel>(this, "caption_label", {10, 9, 438, 24},
                QStringLiteral("关键字              地址                 过滤           线程        超时"));
     for (int i = 0; i < 5; ++i) {
-        const EditSpec& spec = kEdits[i];
-        auto* edit = new QLineEdit(QString::fromUtf8(spec.text), this);
-        edit->setObjectName(QString::fromUtf8(spec.name));
-        edit->setGeometry(spec.place);
+        const EditSpec& entry = kEdits[i];
+        auto* edit = new QLineEdit(QString::fromUtf8(entry.text), this);
+        edit->setObjectName(QString::fromUtf8(entry.name));
+        edit->setGeometry(entry.place);
         edit->setAlignment(Qt::AlignCenter);
-        if (spec.max_length > 0) edit->setMaxLength(spec.max_length);
-        if (spec.number_box) edit->installEventFilter(new DigitKeyFilter(edit));
+        if (entry.max_length > 0) edit->setMaxLength(entry.max_length);
+        if (entry.number_box) edit->installEventFilter(new DigitKeyFilter(edit));
         edit->installEventFilter(this);
         edits_[i] = edit;
     }
     for (int i = 0; i < 6; ++i) {
-        const ButtonSpec& spec = kButtons[i];
-        auto* button = new QPushButton(QString::fromUtf8(spec.caption), this);
-        button->setObjectName(QString::fromUtf8(spec.name));
-        button->setGeometry(spec.place);
+        const ButtonSpec& entry = kButtons[i];
+        auto* button = new QPushButton(QString::fromUtf8(entry.caption), this);
+        button->setObjectName(QString::fromUtf8(entry.name));
+        button->setGeometry(entry.place);
         button->setAutoDefault(false);
         button->setDefault(false);
         button->installEventFilter(this);
@@ -185,11 +185,11 @@ void MainWindow::build_list() {
 void MainWindow::build_bottom_rows() {
     make_label(this, "required_label", {8, 457, 80, 24}, QStringLiteral("不可空:"));
     for (int i = 0; i < 11; ++i) {
-        const CheckSpec& spec = kChecks[i];
-        auto* box = new QCheckBox(QString::fromUtf8(spec.caption), this);
-        box->setObjectName(QString::fromUtf8(spec.name));
-        box->setGeometry(spec.place);
-        box->setChecked(spec.checked);
+        const CheckSpec& entry = kChecks[i];
+        auto* box = new QCheckBox(QString::fromUtf8(entry.caption), this);
+        box->setObjectName(QString::fromUtf8(entry.name));
+        box->setGeometry(entry.place);
+        box->setChecked(entry.checked);
         box->installEventFilter(this);
         checks_[i] = box;
     }
