@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "app/phase_actions.h"
@@ -21,6 +23,48 @@ bool eventually(Pred pred) {
     return pred();
 }
 
+// Passes fetches through to the network, except that once `allowed` pages
+// whose URL holds `gated` have been fetched, further ones wait until the test
+// opens the gate: the phase is then surely in its middle when Stop comes.
+class GatedFetcher : public PageFetcher {
+public:
+    explicit GatedFetcher(PageFetcher& inner) : inner_(inner) {}
+
+    void gate(std::string gated, int allowed) {
+        std::lock_guard lock(mutex_);
+        gated_ = std::move(gated);
+        allowed_ = allowed;
+    }
+    void open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        cv_.notify_all();
+    }
+    int passed() const {
+        std::lock_guard lock(mutex_);
+        return passed_;
+    }
+    FetchResult fetch(const FetchRequest& request) override {
+        {
+            std::unique_lock lock(mutex_);
+            if (!gated_.empty() && request.url.str().find(gated_) != std::string::npos) {
+                if (passed_ >= allowed_) cv_.wait(lock, [&] { return open_; });
+                ++passed_;
+            }
+        }
+        return inner_.fetch(request);
+    }
+
+private:
+    PageFetcher& inner_;
+    mutable std::mutex mutex_;
+    std::condition_variable cv_;
+    std::string gated_;
+    int allowed_ = 0;
+    int passed_ = 0;
+    bool open_ = false;
+};
+
 class StopMidPhase : public ::testing::Test {
 protected:
     StopMidPhase() {
@@ -30,7 +74,7 @@ protected:
         site_ = std::make_unique<DemoSite>(options);
         EXPECT_TRUE(site_->start());
         fetcher_.set_default_proxy("127.0.0.1:" + std::to_string(site_->port()));
-        harvest_ = std::make_unique<Harvest>(window_, fetcher_, clock_);
+        harvest_ = std::make_unique<Harvest>(window_, gated_, clock_);
         events_ = std::make_unique<HarvestEvents>(*harvest_, make_phase_actions(*harvest_));
         window_.set_events(events_.get());
         window_.create();
@@ -43,12 +87,14 @@ protected:
         };
     }
     ~StopMidPhase() override {
+        gated_.open();
         fetcher_.abort();
         harvest_.reset();
         window_.set_events(nullptr);
     }
 
     void expect_idle_after_stop() {
+        gated_.open();
         harvest_->jobs.join_all();  // items in hand finish; nothing else starts
         EXPECT_EQ(harvest_->state.load(), kIdle);
         EXPECT_TRUE(window_.is_button_enabled(Button::StartCompanies));
@@ -59,6 +105,7 @@ protected:
 
     std::unique_ptr<DemoSite> site_;
     CurlFetcher fetcher_;
+    GatedFetcher gated_{fetcher_};
     HeadlessWindow window_;
     SteadyClock clock_;
     std::unique_ptr<Harvest> harvest_;
@@ -67,6 +114,7 @@ protected:
 };
 
 TEST_F(StopMidPhase, StopDuringTheCompanySearchStartsNoContactPhase) {
+    gated_.gate("&ee=", 4);  // result page fetches (two per page)
     window_.click(Button::StartCompanies);
     ASSERT_TRUE(eventually([&] { return window_.list().row_count() >= 10; }));
     window_.click(Button::Stop);
@@ -80,6 +128,7 @@ TEST_F(StopMidPhase, StopDuringTheCompanySearchStartsNoContactPhase) {
 }
 
 TEST_F(StopMidPhase, StopDuringTheContactPhaseExportsNothing) {
+    gated_.gate("/shop/company.html", 10);
     window_.click(Button::StartCompanies);
     ASSERT_TRUE(eventually([&] { return search_ended_.load(); }));
     ASSERT_TRUE(eventually([&] { return harvest_->counters.processed.load() >= 10; }));
