@@ -109,18 +109,15 @@ std::map<std::string, CsvRow> predicted_rows(const DemoDirectory& directory, con
         bool rejected = false;
         for (const auto& [on, field] : tests) rejected = rejected || (on && field->empty());
         if (rejected) continue;
-        const std::string id = gbk_to_utf8(c.id);
-        rows[id] = {id,
-                    gbk_to_utf8(c.name),
-                    gbk_to_utf8(s.contact),
-                    gbk_to_utf8(s.mobile),
-                    gbk_to_utf8(s.telephone),
-                    gbk_to_utf8(s.fax),
-                    gbk_to_utf8(s.email),
-                    gbk_to_utf8(s.qq),
-                    gbk_to_utf8(s.address)};
+        rows[gbk_to_utf8(c.id)] = expected_row(c, s);
     }
     return rows;
+}
+
+CsvRow expected_row(const DemoCompany& company, const DemoContacts& s) {
+    return {gbk_to_utf8(company.id), gbk_to_utf8(company.name), gbk_to_utf8(s.contact),
+            gbk_to_utf8(s.mobile),   gbk_to_utf8(s.telephone),  gbk_to_utf8(s.fax),
+            gbk_to_utf8(s.email),    gbk_to_utf8(s.qq),         gbk_to_utf8(s.address)};
 }
 
 std::map<std::string, CsvRow> rows_by_id(const std::vector<CsvRow>& rows) {

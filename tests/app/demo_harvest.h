@@ -47,6 +47,8 @@ bool read_export(const std::string& path, std::vector<CsvRow>& rows);
 std::map<std::string, CsvRow> predicted_rows(const DemoDirectory& directory, const std::string& keyword,
                                              const std::string& region, const std::string& filter,
                                              const RequiredFields& required);
+// The CSV cells after the row number for a company storing these contacts.
+CsvRow expected_row(const DemoCompany& company, const DemoContacts& stored);
 // The rows of a CSV keyed by id, with their row numbers dropped.
 std::map<std::string, CsvRow> rows_by_id(const std::vector<CsvRow>& rows);
 

@@ -92,16 +92,7 @@ public:
             ++out.requests;
             const DemoContacts s = stored_from_extracted(extracted_contacts(demo_company_page_before(page, o.kept)));
             if (scenario_.require_mobile && s.mobile.empty()) continue;
-            const std::string id = gbk_to_utf8(c.id);
-            out.rows[id] = {id,
-                            gbk_to_utf8(c.name),
-                            gbk_to_utf8(s.contact),
-                            gbk_to_utf8(s.mobile),
-                            gbk_to_utf8(s.telephone),
-                            gbk_to_utf8(s.fax),
-                            gbk_to_utf8(s.email),
-                            gbk_to_utf8(s.qq),
-                            gbk_to_utf8(s.address)};
+            out.rows[gbk_to_utf8(c.id)] = expected_row(c, s);
         }
         return out;
     }
