@@ -4,6 +4,7 @@
 // predicts once the faults are taken into account: which requests fault is
 // known in advance (the site draws faults from the seed and the request), and
 // so is what each fault leaves of a page.
+#include "loopback_listener.h"
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -236,15 +237,7 @@ TEST(FaultMatrix, DamagedBodiesLoseWhatFollowsAZeroByteOnly) {
 class SilentProxy {
 public:
     explicit SilentProxy(bool close_at_once) : close_at_once_(close_at_once) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_, 16);
-        socklen_t size = sizeof address;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
+        listener_ = testing::listen_on_loopback(port_);
         thread_ = std::thread([this] {
             while (!stop_ && accepted_ < 64) {
                 pollfd p{listener_, POLLIN, 0};

@@ -6,6 +6,7 @@
 // `max_connections` connections, every wait limited, stops when destroyed.
 #pragma once
 
+#include "loopback_listener.h"
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -37,15 +38,7 @@ class FlakyHttpServer {
 public:
     FlakyHttpServer(Misbehaviour bad, int bad_connections, GoodAnswer good = {}, int max_connections = 8)
         : bad_(bad), bad_connections_(bad_connections), good_(std::move(good)), max_connections_(max_connections) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_, 16);
-        socklen_t size = sizeof address;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
+        listener_ = testing::listen_on_loopback(port_);
         thread_ = std::thread([this] { serve(); });
     }
     ~FlakyHttpServer() {
