@@ -47,7 +47,7 @@ void apply_check_boxes(const CommandLine& cmd, HeadlessWindow& window) {
 int run_headless(const CommandLine& cmd, std::ostream& out, std::FILE* progress) {
     Network network(cmd);
     if (!network.error().empty()) {
-        out << network.error() << "\n";
+        std::fprintf(stderr, "lanyi-harvester: %s\n", network.error().c_str());
         return 3;
     }
 
