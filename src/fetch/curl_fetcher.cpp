@@ -14,8 +14,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "fetch/cookie_jar.h"
 #include "fetch/curl_transfer.h"
 #include "fetch/handoff.h"
+#include "fetch/reply_slot.h"
 #include "text/text_ops.h"
 
 namespace lanyi {
@@ -30,20 +32,12 @@ constexpr std::chrono::milliseconds kRetryBackoff[] = {std::chrono::milliseconds
                                                        std::chrono::milliseconds(150)};
 constexpr int kMaxRetries = static_cast<int>(std::size(kRetryBackoff));
 
-// What a caller waits on. Shared between the caller and the network thread;
-// its fields are guarded by the engine's mutex.
-struct Waiter {
-    std::condition_variable ready;
-    bool done = false;
-    ByteBuffer reply;  // the reply record; empty when the fetch failed
-};
-
 // One request on its way: queued by a caller, or waiting out the back-off
 // before it is sent again.
 struct Job {
     std::uint64_t id = 0;
     ByteBuffer record;
-    std::shared_ptr<Waiter> waiter;
+    std::shared_ptr<ReplySlot> slot;
     Deadline deadline;
     int retries = 0;              // sends so far beyond the first
     SteadyClock::time_point due;  // for a retry: when to send it
@@ -57,8 +51,9 @@ struct Active {
 }  // namespace
 
 // The network thread and everything it shares with callers. Callers touch
-// only the queue, the cancel list and the waiters, all under `mutex_`; libcurl
-// handles are used on the network thread alone (curl_multi_wakeup aside).
+// only the queue, the cancel list and the waiting list, all under `mutex_`,
+// and their own reply slots; libcurl handles are used on the network thread
+// alone (curl_multi_wakeup aside).
 class CurlFetcher::Engine {
 public:
     Engine();
@@ -81,31 +76,41 @@ private:
     void start_jobs(std::vector<Job>& jobs);
     void start(Job job);
     void start_due_retries();
-    int poll_milliseconds() const;
+    std::chrono::milliseconds poll_milliseconds() const;
     void finish_done_transfers();
     void drop(std::uint64_t id);
-    void deliver(const std::shared_ptr<Waiter>& waiter, ByteBuffer reply);
+    void recycle(std::unique_ptr<CurlTransfer> transfer);
+    // Hands a job's reply to its caller. Its entry in the waiting list is
+    // removed by forget_delivered(), once per round of the network loop for
+    // all replies of the round, so the engine's lock is taken once.
+    void deliver(const Job& job, ByteBuffer reply);
+    void forget_delivered();
     void wake();
 
     mutable std::mutex mutex_;
     std::vector<Job> incoming_;
     std::vector<std::uint64_t> cancelled_;
-    std::unordered_map<std::uint64_t, std::shared_ptr<Waiter>> waiting_;
+    std::unordered_map<std::uint64_t, std::shared_ptr<ReplySlot>> waiting_;
     std::uint64_t next_id_ = 1;
     GbkText default_proxy_;
 
     std::atomic<bool> aborted_{false};
     std::atomic<std::int64_t> retried_{0};
     std::atomic<bool> stopping_{false};
+    // Set while a wake-up is on its way and the network thread has not yet
+    // looked at the queue: a burst of requests costs one wake-up.
+    std::atomic<bool> wake_pending_{false};
     bool running_ = false;
     bool global_init_ = false;
 
     // Network thread only, after construction.
     CURLM* multi_ = nullptr;
-    CURLSH* share_ = nullptr;
+    CookieJar cookies_;
     std::unordered_map<std::uint64_t, Active> active_;
     std::unordered_map<CURL*, std::uint64_t> id_of_;
+    std::vector<CURL*> spare_easy_;  // handles of finished transfers, to use again
     std::vector<Job> retrying_;
+    std::vector<std::uint64_t> delivered_;
 
     std::thread thread_;
 };
@@ -114,9 +119,7 @@ CurlFetcher::Engine::Engine() {
     if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return;
     global_init_ = true;
     multi_ = curl_multi_init();
-    share_ = curl_share_init();
-    if (!multi_ || !share_) return;
-    if (curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE) != CURLSHE_OK) return;
+    if (!multi_) return;
     curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 256L);
     try {
         thread_ = std::thread([this] { run(); });
@@ -134,12 +137,11 @@ CurlFetcher::Engine::~Engine() {
         thread_.join();
     }
     if (multi_) curl_multi_cleanup(multi_);
-    if (share_) curl_share_cleanup(share_);
     if (global_init_) curl_global_cleanup();
 }
 
 void CurlFetcher::Engine::wake() {
-    if (multi_) curl_multi_wakeup(multi_);
+    if (multi_ && !wake_pending_.exchange(true)) curl_multi_wakeup(multi_);
 }
 
 void CurlFetcher::Engine::set_default_proxy(GbkText proxy) {
@@ -153,68 +155,57 @@ GbkText CurlFetcher::Engine::default_proxy() const {
 }
 
 ByteBuffer CurlFetcher::Engine::exchange(ByteBuffer record, Deadline deadline) {
-    auto waiter = std::make_shared<Waiter>();
+    auto slot = std::make_shared<ReplySlot>();
     std::uint64_t id = 0;
     {
         std::lock_guard lock(mutex_);
         if (aborted_) return {};
         id = next_id_++;
-        incoming_.push_back(Job{id, std::move(record), waiter, deadline, 0, {}});
-        waiting_.emplace(id, waiter);
+        incoming_.push_back(Job{id, std::move(record), slot, deadline, 0, {}});
+        waiting_.emplace(id, slot);
+        wake();
+    }
+    // A reply is taken off the waiting list by the network thread.
+    std::optional<ByteBuffer> reply = slot->wait(deadline);
+    if (reply) return std::move(*reply);
+    {
+        std::lock_guard lock(mutex_);
+        cancelled_.push_back(id);
+        waiting_.erase(id);
     }
     wake();
-
-    bool gave_up = false;
-    ByteBuffer reply;
-    {
-        std::unique_lock lock(mutex_);
-        auto done = [&] { return waiter->done; };
-        if (deadline)
-            waiter->ready.wait_until(lock, *deadline, done);
-        else
-            waiter->ready.wait(lock, done);
-        if (!waiter->done) {
-            waiter->done = true;  // a late reply is dropped
-            cancelled_.push_back(id);
-            gave_up = true;
-        }
-        waiting_.erase(id);
-        reply = std::move(waiter->reply);
-    }
-    if (gave_up) wake();
-    return reply;
+    return {};
 }
 
 void CurlFetcher::Engine::abort() {
-    std::vector<std::shared_ptr<Waiter>> woken;
+    std::vector<std::shared_ptr<ReplySlot>> woken;
     {
         std::lock_guard lock(mutex_);
         aborted_ = true;
-        for (auto& [id, waiter] : waiting_) {
-            if (!waiter->done) {
-                waiter->done = true;
-                woken.push_back(waiter);
-            }
-        }
+        for (auto& [id, slot] : waiting_) woken.push_back(slot);
     }
-    for (auto& waiter : woken) waiter->ready.notify_one();
+    for (auto& slot : woken) slot->fulfil({});
     wake();
 }
 
-void CurlFetcher::Engine::deliver(const std::shared_ptr<Waiter>& waiter, ByteBuffer reply) {
+void CurlFetcher::Engine::deliver(const Job& job, ByteBuffer reply) {
+    job.slot->fulfil(std::move(reply));
+    delivered_.push_back(job.id);
+}
+
+void CurlFetcher::Engine::forget_delivered() {
+    if (delivered_.empty()) return;
     {
         std::lock_guard lock(mutex_);
-        if (waiter->done) return;
-        waiter->done = true;
-        waiter->reply = std::move(reply);
+        for (std::uint64_t id : delivered_) waiting_.erase(id);
     }
-    waiter->ready.notify_one();
+    delivered_.clear();
 }
 
 void CurlFetcher::Engine::drop(std::uint64_t id) {
     for (auto it = retrying_.begin(); it != retrying_.end(); ++it) {
         if (it->id != id) continue;
-        deliver(it->waiter, {});
+        deliver(*it, {});
         retrying_.erase(it);
         return;
     }
@@ -223,14 +214,27 @@ void CurlFetcher::Engine::drop(std::uint64_t id) {
     CURL* easy = found->second.transfer->easy();
     curl_multi_remove_handle(multi_, easy);
     id_of_.erase(easy);
-    deliver(found->second.job.waiter, {});
+    deliver(found->second.job, {});
+    recycle(std::move(found->second.transfer));
     active_.erase(found);
 }
 
+void CurlFetcher::Engine::recycle(std::unique_ptr<CurlTransfer> transfer) {
+    // Setting up a new easy handle costs more than the transfer's own work.
+    constexpr std::size_t kMaxSpare = 64;
+    if (spare_easy_.size() < kMaxSpare) spare_easy_.push_back(transfer->release_easy());
+}
+
 void CurlFetcher::Engine::start(Job job) {
-    std::unique_ptr<CurlTransfer> transfer = CurlTransfer::create(decode_request_record(job.record.view()), share_);
+    CURL* spare = nullptr;
+    if (!spare_easy_.empty()) {
+        spare = spare_easy_.back();
+        spare_easy_.pop_back();
+    }
+    std::unique_ptr<CurlTransfer> transfer =
+        CurlTransfer::create(decode_request_record(job.record.view()), cookies_, spare);
     if (!transfer || curl_multi_add_handle(multi_, transfer->easy()) != CURLM_OK) {
-        deliver(job.waiter, {});
+        deliver(job, {});
         return;
     }
     id_of_.emplace(transfer->easy(), job.id);
@@ -252,25 +256,23 @@ void CurlFetcher::Engine::start_due_retries() {
         }
         Job job = std::move(retrying_[i]);
         retrying_.erase(retrying_.begin() + static_cast<std::ptrdiff_t>(i));
-        bool given_up;
-        {
-            std::lock_guard lock(mutex_);
-            given_up = job.waiter->done;
+        if (job.slot->done()) {  // the caller gave up during the back-off
+            delivered_.push_back(job.id);
+            continue;
         }
-        if (given_up) continue;  // the caller's deadline passed during the back-off
         retried_.fetch_add(1);
         start(std::move(job));
     }
 }
 
-int CurlFetcher::Engine::poll_milliseconds() const {
+std::chrono::milliseconds CurlFetcher::Engine::poll_milliseconds() const {
     auto wait = std::chrono::milliseconds(1000);
     const auto now = SteadyClock::now();
     for (const Job& job : retrying_) {
         auto until = std::chrono::ceil<std::chrono::milliseconds>(job.due - now);
         wait = std::clamp(until, std::chrono::milliseconds(0), wait);
     }
-    return static_cast<int>(wait.count());
+    return wait;
 }
 
 void CurlFetcher::Engine::finish_done_transfers() {
@@ -285,6 +287,7 @@ void CurlFetcher::Engine::finish_done_transfers() {
         curl_multi_remove_handle(multi_, easy);
         id_of_.erase(id);
         Active& active = found->second;
+        cookies_.collect(easy, active.transfer->lent_cookies());
         Job& job = active.job;
         if (active.transfer->worth_retrying(result) && job.retries < kMaxRetries && !aborted_) {
             // Sent again only when the back-off ends before the caller's
@@ -293,11 +296,13 @@ void CurlFetcher::Engine::finish_done_transfers() {
             if (!job.deadline || job.due < *job.deadline) {
                 ++job.retries;
                 retrying_.push_back(std::move(job));
+                recycle(std::move(active.transfer));
                 active_.erase(found);
                 continue;
             }
         }
-        deliver(job.waiter, active.transfer->reply(result));
+        deliver(job, active.transfer->reply(result));
+        recycle(std::move(active.transfer));
         active_.erase(found);
     }
 }
@@ -312,13 +317,15 @@ void CurlFetcher::Engine::run() {
     std::vector<Job> jobs;
     std::vector<std::uint64_t> cancelled;
     for (;;) {
+        wake_pending_ = false;  // before the queue is read: a later request wakes again
         {
             std::lock_guard lock(mutex_);
             jobs.swap(incoming_);
             cancelled.swap(cancelled_);
         }
-        if (aborted_) {
-            for (Job& job : jobs) deliver(job.waiter, {});
+        const bool stopping = stopping_;
+        if (aborted_ || stopping) {
+            for (Job& job : jobs) deliver(job, {});
             jobs.clear();
             std::vector<std::uint64_t> all;
             for (auto& [id, active] : active_) all.push_back(id);
@@ -327,15 +334,19 @@ void CurlFetcher::Engine::run() {
         }
         for (std::uint64_t id : cancelled) drop(id);
         cancelled.clear();
-        if (stopping_) break;
+        if (stopping) break;
         start_jobs(jobs);
         start_due_retries();
 
         int still_running = 0;
         curl_multi_perform(multi_, &still_running);
         finish_done_transfers();
-        curl_multi_poll(multi_, nullptr, 0, poll_milliseconds(), nullptr);
+        forget_delivered();
+        curl_multi_poll(multi_, nullptr, 0, static_cast<int>(poll_milliseconds().count()), nullptr);
     }
+    forget_delivered();
+    for (CURL* easy : spare_easy_) curl_easy_cleanup(easy);
+    spare_easy_.clear();
 }
 
 CurlFetcher::CurlFetcher() : engine_(std::make_unique<Engine>()) {}

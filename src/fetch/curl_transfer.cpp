@@ -51,9 +51,11 @@ std::string curl_url_for(const GbkText& url) {
     return out;
 }
 
-std::unique_ptr<CurlTransfer> CurlTransfer::create(const RequestRecord& record, CURLSH* share) {
+std::unique_ptr<CurlTransfer> CurlTransfer::create(const RequestRecord& record, const CookieJar& cookies,
+                                                   CURL* spare) {
     std::unique_ptr<CurlTransfer> transfer(new CurlTransfer);
-    if (!transfer->setup(record, share)) return nullptr;
+    transfer->easy_ = spare;
+    if (!transfer->setup(record, cookies, spare)) return nullptr;
     return transfer;
 }
 
@@ -62,7 +64,14 @@ CurlTransfer::~CurlTransfer() {
     curl_slist_free_all(header_lines_);
 }
 
-bool CurlTransfer::setup(const RequestRecord& record, CURLSH* share) {
+CURL* CurlTransfer::release_easy() {
+    CURL* easy = easy_;
+    easy_ = nullptr;
+    if (easy) curl_easy_reset(easy);
+    return easy;
+}
+
+bool CurlTransfer::setup(const RequestRecord& record, const CookieJar& cookies, CURL* spare) {
     if (!record.has_magic()) return false;
     std::optional<HttpVerb> verb = parse_verb(record.verb);
     if (!verb) return false;
@@ -89,7 +98,7 @@ bool CurlTransfer::setup(const RequestRecord& record, CURLSH* share) {
     if (!grown) return false;
     header_lines_ = grown;
 
-    easy_ = curl_easy_init();
+    easy_ = spare ? spare : curl_easy_init();
     if (!easy_) return false;
     proxy_ = trim_ascii_spaces(unless_blank(record.proxy));
     if (!proxy_.empty()) proxy_ = "http://" + proxy_;
@@ -109,8 +118,9 @@ bool CurlTransfer::setup(const RequestRecord& record, CURLSH* share) {
     set(CURLOPT_HTTPHEADER, header_lines_);
     set(CURLOPT_FOLLOWLOCATION, 1L);
     set(CURLOPT_MAXREDIRS, 20L);
-    set(CURLOPT_SHARE, share);
-    set(CURLOPT_COOKIEFILE, "");  // cookie engine on, nothing read from disk
+    bool cookies_ok = true;
+    lent_cookies_ = cookies.lend(easy_, url_host(record.url).view(), cookies_ok);
+    ok = ok && cookies_ok;
     // An empty proxy also keeps libcurl from taking one from the environment.
     set(CURLOPT_PROXY, proxy_.c_str());
     if (!user_name_.empty()) set(CURLOPT_USERNAME, user_name_.c_str());

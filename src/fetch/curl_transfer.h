@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "fetch/cookie_jar.h"
 #include "fetch/handoff.h"
 #include "fetch/request_headers.h"
 
@@ -28,13 +29,22 @@ class CurlTransfer {
 public:
     // Null when the record cannot become a request (no magic, bad verb,
     // unusable host or port, or libcurl refuses an option): the fetch fails
-    // and nothing is sent. `share` carries the cookie store.
-    static std::unique_ptr<CurlTransfer> create(const RequestRecord& record, CURLSH* share);
+    // and nothing is sent. The transfer starts with the cookies `cookies`
+    // holds for the request's host; collect them back with lent_cookies().
+    // `spare` is an easy handle to use again (from release_easy()), or null
+    // for a new one; the transfer takes it over either way.
+    static std::unique_ptr<CurlTransfer> create(const RequestRecord& record, const CookieJar& cookies,
+                                                CURL* spare = nullptr);
     ~CurlTransfer();
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
 
     CURL* easy() const { return easy_; }
+    const CookieJar::Lines& lent_cookies() const { return lent_cookies_; }
+
+    // The easy handle with its options reset, for another transfer; the
+    // transfer must be out of the multi handle. This transfer is done with.
+    CURL* release_easy();
 
     // Whether a transfer that ended with `result` failed on the way (refused,
     // reset, cut short, an empty reply, a send or receive error) so that the
@@ -48,7 +58,7 @@ public:
 
 private:
     CurlTransfer() = default;
-    bool setup(const RequestRecord& record, CURLSH* share);
+    bool setup(const RequestRecord& record, const CookieJar& cookies, CURL* spare);
 
     static std::size_t on_body(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t on_header(char* data, std::size_t size, std::size_t count, void* self);
@@ -63,6 +73,7 @@ private:
     std::string post_data_;
     std::string headers_;  // raw header block of the latest response
     std::string body_;
+    CookieJar::Lines lent_cookies_;
 };
 
 // "http://host:port/path" from a fetch URL split the way every fetch splits
