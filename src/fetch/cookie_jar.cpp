@@ -59,10 +59,12 @@ bool for_subdomains(std::string_view line) {
 }  // namespace
 
 CookieJar::Lines CookieJar::lend(CURL* easy, std::string_view host, bool& ok) const {
-    // The engine with nothing read from disk, emptied of an earlier
-    // transfer's cookies when the handle is used again.
-    ok = curl_easy_setopt(easy, CURLOPT_COOKIELIST, "ALL") == CURLE_OK &&
-         curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "") == CURLE_OK;
+    // Any cookie line turns the engine on and "ALL" then empties it, of an
+    // earlier transfer's cookies too when the handle is used again.
+    // (CURLOPT_COOKIEFILE "" would turn it on as well, but this libcurl
+    // leaks its file list at every curl_easy_reset().)
+    ok = curl_easy_setopt(easy, CURLOPT_COOKIELIST, "engine.invalid\tFALSE\t/\tFALSE\t0\ton\t1") == CURLE_OK &&
+         curl_easy_setopt(easy, CURLOPT_COOKIELIST, "ALL") == CURLE_OK;
     Lines lent;
     const std::string name = lower_ascii(host);
     for (std::string_view domain = name;;) {
