@@ -3,10 +3,12 @@
 #include <httplib.h>
 #include <pthread.h>
 #include <signal.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -99,7 +101,10 @@ DemoFault demo_fault_for(const DemoSiteOptions& options, std::string_view method
 // what the handlers share (the stop flag and the recent-request log).
 class DemoSite::Server {
 public:
-    explicit Server(DemoSite& site) : site_(site) {}
+    explicit Server(DemoSite& site) : site_(site), stop_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    ~Server() {
+        if (stop_fd_ >= 0) close(stop_fd_);
+    }
 
     bool start(int port);
     void stop();
@@ -112,7 +117,8 @@ public:
 private:
     void handle(const httplib::Request& request, httplib::Response& response);
     void remember(const httplib::Request& request, const DemoTarget& target);
-    void pause(int milliseconds);
+    // Waits until `due`, or until the site stops.
+    void pause_until(std::chrono::steady_clock::time_point due);
     int next_attempt(const std::string& request_id);
 
     DemoSite& site_;
@@ -120,9 +126,11 @@ private:
     std::thread listener_;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    // Readable once the site stops: wakes every pausing handler at once,
+    // with no lock for them to queue up on afterwards.
+    int stop_fd_;
 
     mutable std::mutex mutex_;
-    std::condition_variable stopped_;
     std::deque<DemoSeenRequest> recent_;
     // Attempts so far of each request that drew a fault.
     std::unordered_map<std::string, int> attempts_;
@@ -177,19 +185,23 @@ bool DemoSite::Server::start(int port) {
 }
 
 void DemoSite::Server::stop() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    stopped_.notify_all();
+    stopping_ = true;
+    const std::uint64_t one = 1;
+    if (stop_fd_ >= 0) [[maybe_unused]] ssize_t written = write(stop_fd_, &one, sizeof one);
     http_.stop();
     if (listener_.joinable()) listener_.join();
 }
 
-void DemoSite::Server::pause(int milliseconds) {
-    if (milliseconds <= 0) return;
-    std::unique_lock lock(mutex_);
-    stopped_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return stopping_.load(); });
+void DemoSite::Server::pause_until(std::chrono::steady_clock::time_point due) {
+    for (;;) {
+        auto left = due - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero() || stopping_) return;
+        auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+        timespec wait{static_cast<time_t>(seconds.count()),
+                      static_cast<long>(std::chrono::nanoseconds(left - seconds).count())};
+        pollfd stop{stop_fd_, POLLIN, 0};
+        if (ppoll(&stop, 1, &wait, nullptr) > 0) return;
+    }
 }
 
 void DemoSite::Server::remember(const httplib::Request& request, const DemoTarget& target) {
@@ -201,6 +213,9 @@ void DemoSite::Server::remember(const httplib::Request& request, const DemoTarge
 }
 
 void DemoSite::Server::handle(const httplib::Request& request, httplib::Response& response) {
+    // The latency counts from the request's arrival, so the time spent here
+    // is part of it rather than added to it.
+    const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(site_.options_.latency_ms);
     site_.requests_.fetch_add(1);
     std::int64_t now = site_.in_flight_.fetch_add(1) + 1;
     for (std::int64_t peak = site_.peak_.load(); now > peak && !site_.peak_.compare_exchange_weak(peak, now);) {
@@ -219,7 +234,9 @@ void DemoSite::Server::handle(const httplib::Request& request, httplib::Response
     }
     std::uint64_t key = demo_request_key(options, target.host, request.target);
 
-    pause(options.latency_ms);
+    DemoAnswer answer = fault == DemoFault::ServerError ? DemoAnswer{500, demo_error_page()}
+                                                        : demo_answer(site_.directory_, target);
+    pause_until(due);
 
     if (fault == DemoFault::Stall) {
         wait_for_hangup(find_connection_socket(request.local_port, request.remote_port),
@@ -232,8 +249,6 @@ void DemoSite::Server::handle(const httplib::Request& request, httplib::Response
         }
     }
 
-    DemoAnswer answer = fault == DemoFault::ServerError ? DemoAnswer{500, demo_error_page()}
-                                                        : demo_answer(site_.directory_, target);
     response.status = answer.status;
     response.set_header("Set-Cookie", "lanyi_session=" + hex(key ^ demo_hash(options.seed, target.host)) + "; Path=/");
 
