@@ -1,49 +1,41 @@
 #include "app/window_run.h"
 
-#include <QApplication>
-
-#include <chrono>
-#include <thread>
+#include <dlfcn.h>
 #include <unistd.h>
 
-#include "app/network.h"
-#include "app/phase_actions.h"
-#include "app/run_setup.h"
-#include "qt/qt_window.h"
-#include "ui/harvest_events.h"
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "app/window_entry.h"
 
 namespace lanyi {
 
+namespace {
+
+// The module sits beside the program.
+std::string module_path() {
+    char self[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string dir = length > 0 ? std::string(self, static_cast<std::size_t>(length)) : std::string();
+    std::size_t slash = dir.rfind('/');
+    dir = slash == std::string::npos ? std::string(".") : dir.substr(0, slash);
+    return dir + "/" + kWindowModuleFile;
+}
+
+}  // namespace
+
 int run_window(const CommandLine& cmd, int argc, char** argv) {
-    QApplication app(argc, argv);
-    Network network(cmd);
-    if (!network.error().empty()) {
-        std::fprintf(stderr, "lanyi-harvester: %s\n", network.error().c_str());
+    const std::string path = module_path();
+    // Never unloaded: Qt does not take kindly to it.
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto entry = module ? reinterpret_cast<WindowEntry>(dlsym(module, kWindowEntryName)) : nullptr;
+    if (!entry) {
+        std::fprintf(stderr, "lanyi-harvester: the window cannot be opened: %s\n(--headless harvests without it)\n",
+                     dlerror());
         return 3;
     }
-
-    QtWindow window;
-    SteadyClock clock;
-    Harvest harvest(window, network.fetcher(), clock, site_config(cmd));
-    HarvestEvents events(harvest, make_phase_actions(harvest));
-    window.set_events(&events);
-    window.set_on_closed([&] {
-        // Closing ends this process only: every fetch ends at once, workers
-        // take no new item, and the threads are joined below. Should anything
-        // still hang, the process ends anyway a few seconds later.
-        network.abort();
-        harvest.jobs.set_stop();
-        std::thread([] {
-            std::this_thread::sleep_for(std::chrono::seconds(5));
-            _exit(0);
-        }).detach();
-        app.quit();
-    });
-    window.show();
-    apply_boxes(cmd, window);
-    const int status = app.exec();
-    window.set_events(nullptr);
-    return status;
+    return entry(cmd, argc, argv);
 }
 
 }  // namespace lanyi

@@ -1,5 +1,7 @@
-// The program with its window: the Qt window over the harvest, until the user
-// closes it. Closing ends every fetch and worker and returns from here.
+// The program with its window: loads the window module and runs the Qt
+// window over the harvest until the user closes it. Closing ends every fetch
+// and worker and returns from here. Status 3 when the module cannot be
+// loaded (a build without the window, or no display libraries).
 #pragma once
 
 #include "app/command_line.h"
