@@ -34,9 +34,10 @@ public:
     using Lines = std::vector<std::string>;
 
     // Turns on the cookie engine of an easy handle, empties it, and loads it
-    // with the cookies that may apply to `host`. Returns the lines it loaded, for
-    // collect(). False in `ok` when libcurl refused an option.
-    Lines lend(CURL* easy, std::string_view host, bool& ok) const;
+    // with the cookies that may apply to `host`. `fresh_handle`: the handle
+    // was never lent to before (its engine is still off). Returns the lines
+    // it loaded, for collect(). False in `ok` when libcurl refused an option.
+    Lines lend(CURL* easy, std::string_view host, bool fresh_handle, bool& ok) const;
 
     // Files the cookies `easy` holds at the end of its transfer; `lent` is
     // what lend() returned for it.
@@ -45,8 +46,12 @@ public:
     std::size_t size() const;
 
 private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
     // domain (lower case, no leading dot) -> its cookies
-    std::unordered_map<std::string, Lines> by_domain_;
+    std::unordered_map<std::string, Lines, Hash, std::equal_to<>> by_domain_;
 };
 
 }  // namespace lanyi

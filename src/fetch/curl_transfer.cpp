@@ -119,7 +119,7 @@ bool CurlTransfer::setup(const RequestRecord& record, const CookieJar& cookies, 
     set(CURLOPT_FOLLOWLOCATION, 1L);
     set(CURLOPT_MAXREDIRS, 20L);
     bool cookies_ok = true;
-    lent_cookies_ = cookies.lend(easy_, url_host(record.url).view(), cookies_ok);
+    lent_cookies_ = cookies.lend(easy_, url_host(record.url).view(), spare == nullptr, cookies_ok);
     ok = ok && cookies_ok;
     // An empty proxy also keeps libcurl from taking one from the environment.
     set(CURLOPT_PROXY, proxy_.c_str());

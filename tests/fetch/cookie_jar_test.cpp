@@ -16,7 +16,7 @@ class Transfer {
 public:
     Transfer(const CookieJar& jar, const std::string& host) : easy_(curl_easy_init(), &curl_easy_cleanup) {
         bool ok = false;
-        lent_ = jar.lend(easy_.get(), host, ok);
+        lent_ = jar.lend(easy_.get(), host, true, ok);
         EXPECT_TRUE(ok);
     }
     // Sets (or, with an expiry in the past, removes) a cookie.
