@@ -2,13 +2,16 @@
 
 #include "qt/qt_text.h"
 
+#include <algorithm>
+
 namespace lanyi {
 
 ResultModel::ResultModel(ResultList& list, QObject* parent)
     : QAbstractTableModel(parent), list_(list) {
     synced_version_ = list_.version();
-    shown_rows_ = list_.row_count();
-    last_shown_key_ = shown_rows_ > 0 ? list_.key_of(shown_rows_ - 1) : 0;
+    const ResultList::Shape shape = list_.shape(0);
+    shown_rows_ = shape.rows;
+    last_shown_key_ = shape.last_key;
 }
 
 ResultModel::SyncResult ResultModel::sync() {
@@ -17,12 +20,13 @@ ResultModel::SyncResult ResultModel::sync() {
     const std::uint64_t version = list_.version();
     if (version == synced_version_) return SyncResult::Unchanged;
     synced_version_ = version;
+    cache_fresh_ = false;
 
-    const int rows = list_.row_count();
+    const ResultList::Shape shape = list_.shape(last_shown_key_);
+    const int rows = shape.rows;
     // Rows are only ever appended at the end and keys only grow, so the last
     // known row still sitting at its old index means nothing before it went.
-    const bool appended_only =
-        rows >= shown_rows_ && (shown_rows_ == 0 || list_.index_of(last_shown_key_) == shown_rows_ - 1);
+    const bool appended_only = rows >= shown_rows_ && (shown_rows_ == 0 || shape.index_of_key == shown_rows_ - 1);
 
     SyncResult result = SyncResult::Updated;
     if (appended_only) {
@@ -39,8 +43,23 @@ ResultModel::SyncResult ResultModel::sync() {
         endResetModel();
         result = SyncResult::Reset;
     }
-    last_shown_key_ = shown_rows_ > 0 ? list_.key_of(shown_rows_ - 1) : 0;
+    last_shown_key_ = shape.last_key;  // the view now knows every row
     return result;
+}
+
+const GbkText& ResultModel::cell(int row, int column) const {
+    static const GbkText none;
+    const auto size = static_cast<int>(cache_.size());
+    if (!cache_fresh_ || row < cache_first_ || row >= cache_first_ + size) {
+        // The rows around the one asked for: a screenful above and below.
+        constexpr int kBefore = 32, kBlock = 128;
+        cache_first_ = std::max(0, row - kBefore);
+        cache_ = list_.rows_cells(cache_first_, kBlock);
+        cache_fresh_ = true;
+    }
+    const int at = row - cache_first_;
+    if (at < 0 || at >= static_cast<int>(cache_.size()) || column < 0 || column >= kColumnCount) return none;
+    return cache_[static_cast<std::size_t>(at)][static_cast<std::size_t>(column)];
 }
 
 int ResultModel::rowCount(const QModelIndex& parent) const {
@@ -55,7 +74,7 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     switch (role) {
         case Qt::DisplayRole:
-            return to_qstring(list_.get_cell(index.row(), index.column()));
+            return to_qstring(cell(index.row(), index.column()));
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         default:

@@ -29,6 +29,7 @@ int ResultList::row_count() const {
 int ResultList::append_row() {
     std::lock_guard lock(mutex_);
     rows_.push_back(Row{next_key_++, {}});
+    numbers_off_ = true;  // its number cell is empty
     touch();
     return static_cast<int>(rows_.size()) - 1;
 }
@@ -48,6 +49,7 @@ void ResultList::set_cell(int row, int column, const GbkText& text) {
     std::lock_guard lock(mutex_);
     if (row < 0 || row >= static_cast<int>(rows_.size()) || !valid_column(column)) return;
     rows_[row].cells[column] = text;
+    numbers_off_ = numbers_off_ || column == kColNumber;
     touch();
 }
 
@@ -64,16 +66,38 @@ std::vector<GbkText> ResultList::row_cells(int row) const {
     return std::vector<GbkText>(std::begin(r.cells), std::end(r.cells));
 }
 
+std::vector<std::array<GbkText, kColumnCount>> ResultList::rows_cells(int first, int count) const {
+    std::lock_guard lock(mutex_);
+    const int size = static_cast<int>(rows_.size());
+    first = std::clamp(first, 0, size);
+    const int last = count > 0 ? std::min(size, first + count) : first;
+    std::vector<std::array<GbkText, kColumnCount>> out(static_cast<std::size_t>(last - first));
+    for (int i = first; i < last; ++i)
+        std::copy(std::begin(rows_[i].cells), std::end(rows_[i].cells), out[static_cast<std::size_t>(i - first)].begin());
+    return out;
+}
+
+ResultList::Shape ResultList::shape(RowKey key) const {
+    std::lock_guard lock(mutex_);
+    Shape shape;
+    shape.rows = static_cast<int>(rows_.size());
+    shape.index_of_key = key != 0 ? index_of_locked(key) : -1;
+    shape.last_key = rows_.empty() ? 0 : rows_.back().key;
+    return shape;
+}
+
 void ResultList::delete_row(int row) {
     std::lock_guard lock(mutex_);
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
     rows_.erase(rows_.begin() + row);
+    numbers_off_ = true;
     touch();
 }
 
 void ResultList::delete_all_rows() {
     std::lock_guard lock(mutex_);
     rows_.clear();
+    numbers_off_ = false;
     touch();
 }
 
@@ -117,6 +141,7 @@ bool ResultList::set_cells(RowKey key, int first_column, const std::vector<GbkTe
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const int column = first_column + static_cast<int>(i);
         if (valid_column(column)) rows_[row].cells[column] = texts[i];
+        numbers_off_ = numbers_off_ || column == kColNumber;
     }
     touch();
     return true;
@@ -133,9 +158,18 @@ std::vector<std::pair<RowKey, GbkText>> ResultList::column_with_keys(int column)
 
 void ResultList::compact() {
     std::lock_guard lock(mutex_);
-    std::erase_if(rows_, [](const Row& r) { return gbk_is_blank(r.cells[kColId]); });
-    for (std::size_t j = 0; j < rows_.size(); ++j)
+    // Rows before the first blank one keep their place, and their numbers
+    // unless something put them out of order; with no blank row and numbers
+    // in order (the usual case at the end of a phase) nothing changes, and
+    // the lock that every worker and the window wait on is held for one scan.
+    auto blank = [](const Row& r) { return gbk_is_blank(r.cells[kColId]); };
+    const auto first = std::find_if(rows_.begin(), rows_.end(), blank);
+    if (first == rows_.end() && !numbers_off_) return;
+    const std::size_t from = numbers_off_ ? 0 : static_cast<std::size_t>(first - rows_.begin());
+    rows_.erase(std::remove_if(first, rows_.end(), blank), rows_.end());
+    for (std::size_t j = from; j < rows_.size(); ++j)
         rows_[j].cells[kColNumber] = int_to_gbk(static_cast<std::int64_t>(j) + 1);
+    numbers_off_ = false;
     touch();
 }
 

@@ -10,8 +10,10 @@
 // version() rises with every change; a view polls it to coalesce updates.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -47,6 +49,17 @@ public:
     void set_cell(int row, int column, const GbkText& text);   // no such cell: nothing
     GbkText get_cell(int row, int column) const;               // no such cell: empty
     std::vector<GbkText> row_cells(int row) const;            // empty when no such row
+    // Rows [first, first + count) clipped to the list, ten cells each, read
+    // under one lock: a view fetches what it paints in one step.
+    std::vector<std::array<GbkText, kColumnCount>> rows_cells(int first, int count) const;
+    // What a view needs to follow the list, read under one lock: the row
+    // count, the index of `key` (-1 when gone) and the key of the last row.
+    struct Shape {
+        int rows = 0;
+        int index_of_key = -1;
+        RowKey last_key = 0;
+    };
+    Shape shape(RowKey key) const;
     void delete_row(int row);
     void delete_all_rows();
     int column_count() const { return kColumnCount; }
@@ -79,7 +92,13 @@ private:
     void touch() { version_.fetch_add(1, std::memory_order_acq_rel); }
 
     mutable std::mutex mutex_;
-    std::vector<Row> rows_;
+    // A deque: appending never moves the rows already there (a vector moved
+    // every row under the lock when it grew, stalling everyone for tens of
+    // milliseconds at 100,000 rows).
+    std::deque<Row> rows_;
+    // Set when a change may have left column 0 out of step with the row
+    // order (append_company keeps it in step; compact() sets it right).
+    bool numbers_off_ = false;
     RowKey next_key_ = 1;
     std::atomic<std::uint64_t> version_{0};
 };

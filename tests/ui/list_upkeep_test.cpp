@@ -57,6 +57,16 @@ INSTANTIATE_TEST_SUITE_P(
         CompactCase{"empty_list", {}, {}}),
     [](const testing::TestParamInfo<CompactCase>& info) { return std::string(info.param.what); });
 
+TEST(ListUpkeep, CompactRenumbersAfterADeletedRowThoughNoIdIsBlank) {
+    ResultList list;
+    fill(list, {"a", "b", "c", "d"});
+    list.delete_row(1);
+    list.append_company(gbk("e"), gbk("e公司"));  // numbered 4 at its append
+    compact_list(list);
+    ASSERT_EQ(list.row_count(), 4);
+    for (int row = 0; row < 4; ++row) EXPECT_EQ(list.get_cell(row, kColNumber), int_to_gbk(row + 1)) << row;
+}
+
 TEST(ListUpkeep, CompactKeepsTheContactsOfKeptRows) {
     ResultList list;
     fill(list, {"", "b"});
