@@ -4,11 +4,13 @@
 // libcurl's cookie engine does all the cookie work inside one transfer: it
 // reads Set-Cookie lines, checks domain, path, expiry and the secure flag, and
 // writes the Cookie line. The jar only carries cookies from one transfer to
-// the next: before a transfer it lends the easy handle every cookie filed
-// under the request's host or one of its parent domains, and when the
-// transfer ends it files what the handle's engine holds then (new, changed
-// and removed cookies). A lookup costs a few map probes, one per label of the
-// host name. (libcurl's shared store files every cookie under the top domain
+// the next: before a transfer it lends the easy handle the cookies filed
+// under the request's host, and those of its parent domains that go to
+// subdomains too; when the transfer ends it files what the handle's engine
+// holds then (new, changed and removed cookies). A lookup costs a few map
+// probes, one per label of the host name. (A redirect to another host within
+// one transfer carries only the cookies lent for the first host and those
+// set on the way.) (libcurl's shared store files every cookie under the top domain
 // and walks that one list on every request and every Set-Cookie; with a host
 // per company, that made a harvest quadratic.)
 //
