@@ -54,8 +54,8 @@ std::string curl_url_for(const GbkText& url) {
 std::unique_ptr<CurlTransfer> CurlTransfer::create(const RequestRecord& record, const CookieJar& cookies,
                                                    CURL* spare) {
     std::unique_ptr<CurlTransfer> transfer(new CurlTransfer);
-    transfer->easy_ = spare;
-    if (!transfer->setup(record, cookies, spare)) return nullptr;
+    transfer->easy_ = spare;  // owned from here, whatever setup() makes of it
+    if (!transfer->setup(record, cookies)) return nullptr;
     return transfer;
 }
 
@@ -71,7 +71,7 @@ CURL* CurlTransfer::release_easy() {
     return easy;
 }
 
-bool CurlTransfer::setup(const RequestRecord& record, const CookieJar& cookies, CURL* spare) {
+bool CurlTransfer::setup(const RequestRecord& record, const CookieJar& cookies) {
     if (!record.has_magic()) return false;
     std::optional<HttpVerb> verb = parse_verb(record.verb);
     if (!verb) return false;
@@ -98,7 +98,8 @@ bool CurlTransfer::setup(const RequestRecord& record, const CookieJar& cookies, 
     if (!grown) return false;
     header_lines_ = grown;
 
-    easy_ = spare ? spare : curl_easy_init();
+    const bool fresh_handle = easy_ == nullptr;
+    if (fresh_handle) easy_ = curl_easy_init();
     if (!easy_) return false;
     proxy_ = trim_ascii_spaces(unless_blank(record.proxy));
     if (!proxy_.empty()) proxy_ = "http://" + proxy_;
@@ -119,7 +120,7 @@ bool CurlTransfer::setup(const RequestRecord& record, const CookieJar& cookies, 
     set(CURLOPT_FOLLOWLOCATION, 1L);
     set(CURLOPT_MAXREDIRS, 20L);
     bool cookies_ok = true;
-    lent_cookies_ = cookies.lend(easy_, url_host(record.url).view(), spare == nullptr, cookies_ok);
+    lent_cookies_ = cookies.lend(easy_, url_host(record.url).view(), fresh_handle, cookies_ok);
     ok = ok && cookies_ok;
     // An empty proxy also keeps libcurl from taking one from the environment.
     set(CURLOPT_PROXY, proxy_.c_str());

@@ -58,7 +58,7 @@ public:
 
 private:
     CurlTransfer() = default;
-    bool setup(const RequestRecord& record, const CookieJar& cookies, CURL* spare);
+    bool setup(const RequestRecord& record, const CookieJar& cookies);
 
     static std::size_t on_body(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t on_header(char* data, std::size_t size, std::size_t count, void* self);
