@@ -1,5 +1,6 @@
 #include "export/csv.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,38 @@ bool runs_as_formula(std::string_view v) {
     }
 }
 
-// GBK trail bytes are 0x40 or above, so these bytes only ever stand for themselves.
-bool needs_quotes(std::string_view v) { return v.find_first_of(",\"\r\n") != std::string_view::npos; }
+// GBK trail bytes are 0x40 or above, so these bytes only ever stand for
+// themselves. (A plain loop: find_first_of asks memchr about every byte.)
+bool needs_quotes(std::string_view v) {
+    for (char c : v)
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+    return false;
+}
 
-void append_line(std::string& out, const std::vector<GbkText>& cells) {
-    for (std::size_t c = 0; c < cells.size(); ++c) {
-        if (c > 0) out += ',';
-        out += csv_cell(cells[c]).view();
+// Appends one cell as csv_cell() writes it, without a copy of its own.
+void append_cell(std::string& out, std::string_view v) {
+    const bool formula = runs_as_formula(v);
+    if (!needs_quotes(v)) {
+        if (formula) out += '\'';
+        out += v;
+        return;
+    }
+    out += '"';
+    if (formula) out += '\'';
+    for (char c : v) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+template <class Cells>
+void append_line(std::string& out, const Cells& cells) {
+    bool first = true;
+    for (const GbkText& cell : cells) {
+        if (!first) out += ',';
+        first = false;
+        append_cell(out, cell.view());
     }
     out += "\r\n";
 }
@@ -39,32 +65,38 @@ void append_line(std::string& out, const std::vector<GbkText>& cells) {
 }  // namespace
 
 GbkText csv_cell(const GbkText& cell) {
-    std::string v(cell.view());
-    if (runs_as_formula(v)) v.insert(v.begin(), '\'');
-    if (!needs_quotes(v)) return GbkText(std::move(v));
-    std::string quoted = "\"";
-    for (char c : v) {
-        if (c == '"') quoted += '"';
-        quoted += c;
+    std::string out;
+    append_cell(out, cell.view());
+    return GbkText(std::move(out));
+}
+
+bool write_csv_text(const ResultList& list, const std::function<bool(std::string_view)>& write) {
+    const int columns = list.column_count();
+    if (columns < 1 || list.row_count() < 1) return true;
+    std::string piece;
+    std::vector<GbkText> titles;
+    for (int c = 0; c < columns; ++c) titles.push_back(list.column_title(c));
+    append_line(piece, titles);
+    // Rows are read a block at a time under the list's lock, up to the first
+    // index past the end, so rows deleted meanwhile shorten the file instead
+    // of turning into blank lines. Each block goes out as one piece, and the
+    // piece's memory serves the next block.
+    constexpr int kBlockRows = 256;
+    for (int first = 0;;) {
+        const int visited = list.visit_rows(first, kBlockRows, [&](const auto& row) { append_line(piece, row); });
+        if (!piece.empty() && !write(piece)) return false;
+        piece.clear();
+        if (visited == 0) return true;
+        first += visited;
     }
-    quoted += '"';
-    return GbkText(std::move(quoted));
 }
 
 GbkText build_csv_text(const ResultList& list) {
-    const int columns = list.column_count();
-    if (columns < 1 || list.row_count() < 1) return {};
     std::string out;
-    std::vector<GbkText> cells;
-    for (int c = 0; c < columns; ++c) cells.push_back(list.column_title(c));
-    append_line(out, cells);
-    // Read up to the first index past the end, so rows deleted meanwhile
-    // shorten the file instead of turning into blank lines.
-    for (int r = 0;; ++r) {
-        cells = list.row_cells(r);
-        if (cells.empty()) break;
-        append_line(out, cells);
-    }
+    write_csv_text(list, [&](std::string_view piece) {
+        out += piece;
+        return true;
+    });
     return GbkText(std::move(out));
 }
 

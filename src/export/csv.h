@@ -1,7 +1,10 @@
 // The CSV text of the result list: a header of the column titles, one line
 // per row, every line ended by CR LF. Pure functions; the list is read under
-// its own lock one row at a time.
+// its own lock a block of rows at a time.
 #pragma once
+
+#include <functional>
+#include <string_view>
 
 #include "text/gbk_text.h"
 #include "ui/result_list.h"
@@ -17,5 +20,9 @@ GbkText csv_cell(const GbkText& cell);
 
 // The whole file's text; empty when the list has no rows.
 GbkText build_csv_text(const ResultList& list);
+
+// The same text handed to `write` piece by piece, in order (nothing when the
+// list has no rows); stops and returns false as soon as `write` does.
+bool write_csv_text(const ResultList& list, const std::function<bool(std::string_view)>& write);
 
 }  // namespace lanyi

@@ -49,7 +49,6 @@ GbkText proposed_file_name(const SearchInputs& inputs) {
 }
 
 bool write_csv_file(const ResultList& list, const std::string& path) {
-    const ByteBuffer bytes = gbk_to_bytes(build_csv_text(list));
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < kTempNameAttempts && fd < 0; ++attempt) {
@@ -59,7 +58,8 @@ bool write_csv_file(const ResultList& list, const std::string& path) {
         if (fd < 0 && errno != EEXIST) return false;
     }
     if (fd < 0) return false;
-    const bool written = write_all(fd, bytes.view()) && ::fsync(fd) == 0;
+    const bool written =
+        write_csv_text(list, [fd](std::string_view piece) { return write_all(fd, piece); }) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());

@@ -77,6 +77,15 @@ std::vector<std::array<GbkText, kColumnCount>> ResultList::rows_cells(int first,
     return out;
 }
 
+int ResultList::visit_rows(int first, int count, const std::function<void(std::span<const GbkText>)>& visit) const {
+    std::lock_guard lock(mutex_);
+    const int size = static_cast<int>(rows_.size());
+    first = std::clamp(first, 0, size);
+    const int last = count > 0 ? std::min(size, first + count) : first;
+    for (int i = first; i < last; ++i) visit(rows_[i].cells);
+    return last - first;
+}
+
 ResultList::Shape ResultList::shape(RowKey key) const {
     std::lock_guard lock(mutex_);
     Shape shape;

@@ -14,7 +14,9 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -52,6 +54,11 @@ public:
     // Rows [first, first + count) clipped to the list, ten cells each, read
     // under one lock: a view fetches what it paints in one step.
     std::vector<std::array<GbkText, kColumnCount>> rows_cells(int first, int count) const;
+    // Calls `visit` with the ten cells of each row in [first, first + count)
+    // clipped to the list, in order, under the one lock, without copying
+    // them; returns how many rows it visited. `visit` must not call back into
+    // the list.
+    int visit_rows(int first, int count, const std::function<void(std::span<const GbkText>)>& visit) const;
     // What a view needs to follow the list, read under one lock: the row
     // count, the index of `key` (-1 when gone) and the key of the last row.
     struct Shape {

@@ -57,5 +57,31 @@ TEST(BuildCsvText, HeaderRowsAndLineEnds) {
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
 }
 
+// Long lists go out in pieces: together they are the whole text, every row
+// once and in order, and a failed write ends the run at once.
+TEST(WriteCsvText, PiecesMakeTheWholeTextAndAFailedWriteStops) {
+    ResultList list;
+    constexpr int kRows = 700;
+    for (int i = 0; i < kRows; ++i) list.append_company(GbkText("id" + std::to_string(i)), gbk("公司"));
+
+    std::string joined;
+    int pieces = 0;
+    EXPECT_TRUE(write_csv_text(list, [&](std::string_view piece) {
+        joined += piece;
+        ++pieces;
+        return true;
+    }));
+    EXPECT_GT(pieces, 1);
+    EXPECT_EQ(GbkText(joined), build_csv_text(list));
+    std::size_t lines = 0;
+    for (std::size_t at = joined.find("\r\n"); at != std::string::npos; at = joined.find("\r\n", at + 2)) ++lines;
+    EXPECT_EQ(lines, static_cast<std::size_t>(kRows) + 1);
+    EXPECT_NE(joined.find("\r\n700,id699,"), std::string::npos);
+
+    int calls = 0;
+    EXPECT_FALSE(write_csv_text(list, [&](std::string_view) { return ++calls < 2; }));
+    EXPECT_EQ(calls, 2);
+}
+
 }  // namespace
 }  // namespace lanyi
