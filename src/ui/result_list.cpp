@@ -67,13 +67,10 @@ std::vector<GbkText> ResultList::row_cells(int row) const {
 }
 
 std::vector<std::array<GbkText, kColumnCount>> ResultList::rows_cells(int first, int count) const {
-    std::lock_guard lock(mutex_);
-    const int size = static_cast<int>(rows_.size());
-    first = std::clamp(first, 0, size);
-    const int last = count > 0 ? std::min(size, first + count) : first;
-    std::vector<std::array<GbkText, kColumnCount>> out(static_cast<std::size_t>(last - first));
-    for (int i = first; i < last; ++i)
-        std::copy(std::begin(rows_[i].cells), std::end(rows_[i].cells), out[static_cast<std::size_t>(i - first)].begin());
+    std::vector<std::array<GbkText, kColumnCount>> out;
+    visit_rows(first, count, [&](std::span<const GbkText> cells) {
+        std::copy(cells.begin(), cells.end(), out.emplace_back().begin());
+    });
     return out;
 }
 
