@@ -18,6 +18,7 @@
 #include "fetch/curl_transfer.h"
 #include "fetch/handoff.h"
 #include "fetch/reply_slot.h"
+#include "fetch/socket_loop.h"
 #include "text/text_ops.h"
 
 namespace lanyi {
@@ -53,7 +54,7 @@ struct Active {
 // The network thread and everything it shares with callers. Callers touch
 // only the queue, the cancel list and the waiting list, all under `mutex_`,
 // and their own reply slots; libcurl handles are used on the network thread
-// alone (curl_multi_wakeup aside).
+// alone.
 class CurlFetcher::Engine {
 public:
     Engine();
@@ -97,14 +98,12 @@ private:
     std::atomic<bool> aborted_{false};
     std::atomic<std::int64_t> retried_{0};
     std::atomic<bool> stopping_{false};
-    // Set while a wake-up is on its way and the network thread has not yet
-    // looked at the queue: a burst of requests costs one wake-up.
-    std::atomic<bool> wake_pending_{false};
     bool running_ = false;
     bool global_init_ = false;
 
     // Network thread only, after construction.
     CURLM* multi_ = nullptr;
+    std::unique_ptr<SocketLoop> loop_;  // wake() is the one part callers use
     CookieJar cookies_;
     std::unordered_map<std::uint64_t, Active> active_;
     std::unordered_map<CURL*, std::uint64_t> id_of_;
@@ -121,6 +120,8 @@ CurlFetcher::Engine::Engine() {
     multi_ = curl_multi_init();
     if (!multi_) return;
     curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 256L);
+    loop_ = std::make_unique<SocketLoop>(multi_);
+    if (!loop_->ok()) return;
     try {
         thread_ = std::thread([this] { run(); });
         running_ = true;
@@ -141,7 +142,7 @@ CurlFetcher::Engine::~Engine() {
 }
 
 void CurlFetcher::Engine::wake() {
-    if (multi_ && !wake_pending_.exchange(true)) curl_multi_wakeup(multi_);
+    if (loop_) loop_->wake();
 }
 
 void CurlFetcher::Engine::set_default_proxy(GbkText proxy) {
@@ -317,7 +318,6 @@ void CurlFetcher::Engine::run() {
     std::vector<Job> jobs;
     std::vector<std::uint64_t> cancelled;
     for (;;) {
-        wake_pending_ = false;  // before the queue is read: a later request wakes again
         {
             std::lock_guard lock(mutex_);
             jobs.swap(incoming_);
@@ -338,11 +338,10 @@ void CurlFetcher::Engine::run() {
         start_jobs(jobs);
         start_due_retries();
 
-        int still_running = 0;
-        curl_multi_perform(multi_, &still_running);
+        loop_->run_due_timer();  // new transfers start here
         finish_done_transfers();
         forget_delivered();
-        curl_multi_poll(multi_, nullptr, 0, static_cast<int>(poll_milliseconds().count()), nullptr);
+        loop_->wait(poll_milliseconds());
     }
     forget_delivered();
     for (CURL* easy : spare_easy_) curl_easy_cleanup(easy);

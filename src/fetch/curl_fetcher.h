@@ -1,8 +1,8 @@
 // CurlFetcher: the PageFetcher that speaks HTTP, over libcurl.
 //
 // One network thread owns the libcurl multi handle, the cookie jar and every
-// transfer; no other thread calls into libcurl (except curl_multi_wakeup,
-// which is made for that). fetch() may be called from any number of threads:
+// transfer, and drives them through a SocketLoop; no other thread calls into
+// libcurl. fetch() may be called from any number of threads:
 // it encodes the request record, queues it, and waits in its own reply slot
 // until the reply record arrives or its deadline passes. At the deadline
 // fetch() returns the empty body at once and the network thread
