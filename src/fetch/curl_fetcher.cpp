@@ -33,6 +33,10 @@ constexpr std::chrono::milliseconds kRetryBackoff[] = {std::chrono::milliseconds
                                                        std::chrono::milliseconds(150)};
 constexpr int kMaxRetries = static_cast<int>(std::size(kRetryBackoff));
 
+// A body this far along may be one libcurl reads in several goes (see
+// SocketLoop::Round::EveryTransfer); pages are far smaller.
+constexpr std::size_t kLargeBody = std::size_t{1} << 20;
+
 // One request on its way: queued by a caller, or waiting out the back-off
 // before it is sent again.
 struct Job {
@@ -78,6 +82,7 @@ private:
     void start(Job job);
     void start_due_retries();
     std::chrono::milliseconds poll_milliseconds() const;
+    bool large_body_in_hand() const;
     void finish_done_transfers();
     void drop(std::uint64_t id);
     void recycle(std::unique_ptr<CurlTransfer> transfer);
@@ -266,6 +271,11 @@ void CurlFetcher::Engine::start_due_retries() {
     }
 }
 
+bool CurlFetcher::Engine::large_body_in_hand() const {
+    return std::any_of(active_.begin(), active_.end(),
+                       [](const auto& entry) { return entry.second.transfer->body_bytes() >= kLargeBody; });
+}
+
 std::chrono::milliseconds CurlFetcher::Engine::poll_milliseconds() const {
     auto wait = std::chrono::milliseconds(1000);
     const auto now = SteadyClock::now();
@@ -341,7 +351,8 @@ void CurlFetcher::Engine::run() {
         loop_->run_due_timer();  // new transfers start here
         finish_done_transfers();
         forget_delivered();
-        loop_->wait(poll_milliseconds());
+        loop_->wait(poll_milliseconds(), large_body_in_hand() ? SocketLoop::Round::EveryTransfer
+                                                              : SocketLoop::Round::ReadySockets);
     }
     forget_delivered();
     for (CURL* easy : spare_easy_) curl_easy_cleanup(easy);

@@ -40,6 +40,7 @@ public:
     CurlTransfer& operator=(const CurlTransfer&) = delete;
 
     CURL* easy() const { return easy_; }
+    std::size_t body_bytes() const { return body_.size(); }
     const CookieJar::Lines& lent_cookies() const { return lent_cookies_; }
 
     // The easy handle with its options reset, for another transfer; the

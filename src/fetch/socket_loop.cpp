@@ -54,11 +54,19 @@ int SocketLoop::on_timer(CURLM*, long timeout_ms, void* self) {
     return 0;
 }
 
+void SocketLoop::drop_pending(curl_socket_t socket) {
+    for (std::size_t i = acting_ + 1; i < ready_.size(); ++i)
+        if (ready_[i].fd == socket) ready_[i].revents = 0;
+}
+
 void SocketLoop::watch(curl_socket_t socket, short events) {
     if (socket < 0) return;
     const auto fd = static_cast<std::size_t>(socket);
     if (fd >= slot_of_.size()) slot_of_.resize(fd + 1, -1);
     if (slot_of_[fd] < 0) {
+        // A new socket under the number of one closed this round: what poll
+        // said of the old one is not news about this one.
+        drop_pending(socket);
         slot_of_[fd] = static_cast<std::int32_t>(fds_.size());
         fds_.push_back(pollfd{socket, events, 0});
     } else {
@@ -70,6 +78,7 @@ void SocketLoop::forget(curl_socket_t socket) {
     const auto fd = static_cast<std::size_t>(socket);
     if (socket < 0 || fd >= slot_of_.size() || slot_of_[fd] < 0) return;
     // The last entry fills the gap.
+    drop_pending(socket);
     const auto slot = static_cast<std::size_t>(slot_of_[fd]);
     fds_[slot] = fds_.back();
     slot_of_[static_cast<std::size_t>(fds_[slot].fd)] = static_cast<std::int32_t>(slot);
@@ -84,7 +93,7 @@ void SocketLoop::run_due_timer() {
     curl_multi_socket_action(multi_, CURL_SOCKET_TIMEOUT, 0, &running);
 }
 
-void SocketLoop::wait(std::chrono::milliseconds longest) {
+void SocketLoop::wait(std::chrono::milliseconds longest, Round round) {
     auto wait = longest;
     if (timer_) {
         auto until = std::chrono::ceil<std::chrono::milliseconds>(*timer_ - SteadyClock::now());
@@ -98,7 +107,9 @@ void SocketLoop::wait(std::chrono::milliseconds longest) {
             if (entry.revents != 0) ready_.push_back(entry);
             entry.revents = 0;
         }
-        for (const pollfd& entry : ready_) {
+        for (acting_ = 0; acting_ < ready_.size(); ++acting_) {
+            const pollfd entry = ready_[acting_];
+            if (entry.revents == 0) continue;  // its socket closed meanwhile
             if (entry.fd == wake_fd_) {
                 std::uint64_t wakes = 0;
                 [[maybe_unused]] ssize_t read_bytes = read(wake_fd_, &wakes, sizeof wakes);
@@ -108,6 +119,7 @@ void SocketLoop::wait(std::chrono::milliseconds longest) {
                 wake_pending_ = false;
                 continue;
             }
+            if (round == Round::EveryTransfer) continue;
             int flags = 0;
             if (entry.revents & (POLLIN | POLLHUP)) flags |= CURL_CSELECT_IN;
             if (entry.revents & POLLOUT) flags |= CURL_CSELECT_OUT;
@@ -115,6 +127,18 @@ void SocketLoop::wait(std::chrono::milliseconds longest) {
             int running = 0;
             curl_multi_socket_action(multi_, entry.fd, flags, &running);
         }
+        ready_.clear();
+    }
+    if (round == Round::EveryTransfer) {
+        timer_.reset();
+        int running = 0;
+        // Deprecated for event loops, which have no use for it; here it is
+        // the one call that runs every transfer once and still reports
+        // socket changes through the socket callback.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        curl_multi_socket_all(multi_, &running);
+#pragma GCC diagnostic pop
     }
     run_due_timer();
 }

@@ -41,10 +41,23 @@ public:
     // way, and time-outs end.
     void run_due_timer();
 
+    // Which transfers a round lets libcurl run once the wait ends.
+    enum class Round {
+        ReadySockets,   // those whose sockets are ready, and those whose timer is due
+        EveryTransfer,  // all of them, each once
+    };
+
     // Waits up to `longest` (less when libcurl's timer is due sooner) for a
-    // ready socket or a wake-up, then lets libcurl act on the ready sockets
-    // and on its timer.
-    void wait(std::chrono::milliseconds longest);
+    // ready socket or a wake-up, then lets libcurl act as `round` says.
+    //
+    // EveryTransfer is for rounds in which some transfer is in the middle of
+    // a large body. libcurl reads a socket at most about 1.6 MB at a time and
+    // then asks, through its timer, to be called again at once; each call for
+    // a ready socket also runs every such transfer again, so with several
+    // large bodies streaming, a round of per-socket calls reads them many
+    // times over while the other transfers wait, long enough for a server to
+    // give up on them. Running each transfer once keeps every round short.
+    void wait(std::chrono::milliseconds longest, Round round = Round::ReadySockets);
 
     // Ends the current or next wait. A burst of calls before the loop wakes
     // costs one write.
@@ -58,6 +71,8 @@ private:
     static int on_timer(CURLM* multi, long timeout_ms, void* self);
     void watch(curl_socket_t socket, short events);
     void forget(curl_socket_t socket);
+    // Clears what this round's poll said of `socket` and is not yet acted on.
+    void drop_pending(curl_socket_t socket);
 
     CURLM* multi_;
     int wake_fd_ = -1;
@@ -67,6 +82,7 @@ private:
     std::vector<pollfd> fds_;              // [0] is the wake-up descriptor
     std::vector<std::int32_t> slot_of_;    // by descriptor number: index in fds_, or -1
     std::vector<pollfd> ready_;            // one round's ready sockets, reused
+    std::size_t acting_ = 0;               // the entry of ready_ libcurl is acting on
 };
 
 }  // namespace lanyi
