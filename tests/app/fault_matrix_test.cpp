@@ -182,7 +182,12 @@ void run_scenario(const Scenario& s) {
     EXPECT_EQ(fetch.at("requests"), predicted.requests);
     EXPECT_EQ(fetch.at("failed"), predicted.failed);
     if (predicted.retryable_faults == 0) {
-        EXPECT_EQ(fetch.at("retried"), 0);
+        // No answer is worth asking for again, so the site answers each
+        // request once. (The harvester may still resend a request that never
+        // reached the site: on a loaded machine it can leave a new connection
+        // unused past the site's two-second keep-alive, and the site closes
+        // it unread.)
+        EXPECT_EQ(site.requests_served(), predicted.requests);
     } else if (s.fault_attempts == 0) {
         EXPECT_EQ(fetch.at("retried"), 2 * predicted.retryable_faults);
     } else {
