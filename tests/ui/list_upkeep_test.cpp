@@ -156,6 +156,44 @@ TEST(ResultListKeys, KeysFollowTheirCompanyAcrossCompactionAndDeletes) {
     EXPECT_EQ(list.index_of(0), -1);
 }
 
+// index_of finds a row by where its key says it would be when no earlier
+// row has left; after every kind of removal it must still agree with a scan.
+TEST(ResultListKeys, IndexOfAgreesWithAScanAfterRemovals) {
+    ResultList list;
+    std::vector<RowKey> issued;
+    auto check = [&](const char* after) {
+        SCOPED_TRACE(after);
+        for (RowKey key : issued) {
+            int scanned = -1;
+            for (int row = 0; row < list.row_count(); ++row)
+                if (list.key_of(row) == key) scanned = row;
+            ASSERT_EQ(list.index_of(key), scanned) << "key " << key;
+        }
+        EXPECT_EQ(list.index_of(issued.back() + 1), -1);
+    };
+    auto add = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            const int row = list.append_company(gbk(i % 3 == 0 ? "" : "id"), gbk("n")) - 1;
+            issued.push_back(list.key_of(row));
+        }
+    };
+    add(40);
+    check("appends only");
+    list.delete_row(39);
+    check("the last row deleted");
+    list.delete_row(0);
+    check("the first row deleted");
+    list.delete_row(17);
+    check("a middle row deleted");
+    compact_list(list);
+    check("compaction");
+    add(10);
+    check("appends after removals");
+    list.delete_all_rows();
+    add(3);
+    check("a cleared list refilled");
+}
+
 TEST(ResultListKeys, MultiColumnWriteStopsAtTheLastColumn) {
     ResultList list;
     fill(list, {"a"});
